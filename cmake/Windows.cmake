@@ -1,0 +1,40 @@
+# The Windows tree: the program, laid out as installed (bin/MiniKorvel.exe beside Res/), its
+# Windows-side tests and the end-to-end tests, all run through Wine in a private prefix.
+enable_language(RC)
+
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601
+                        WINVER=0x0601)
+# Nothing but Windows' own DLLs at run time: the C++ run-time, libgcc and winpthread go in.
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+set(ZLIB_USE_STATIC_LIBS ON)
+find_package(ZLIB REQUIRED)
+
+set(MK_BIN_DIR ${CMAKE_BINARY_DIR}/bin)
+set(MK_RES_DIR ${CMAKE_BINARY_DIR}/Res)
+foreach(page loading.html error.html)
+  configure_file(${CMAKE_SOURCE_DIR}/Res/${page} ${MK_RES_DIR}/${page} COPYONLY)
+endforeach()
+
+add_subdirectory(src/portal)
+add_subdirectory(src/win)
+add_subdirectory(src/app)
+
+# GoogleTest from Debian's sources, built with this toolchain.
+set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+# Tests run through Wine: tools/wine/winerun finds this tree's prefix and display.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(MK_WINERUN ${CMAKE_SOURCE_DIR}/tools/wine/winerun ${CMAKE_BINARY_DIR})
+file(WRITE ${CMAKE_BINARY_DIR}/wine/arch.conf "MK_ARCH=${CMAKE_SYSTEM_PROCESSOR}\n")
+add_test(NAME wine_prefix_setup
+         COMMAND ${CMAKE_SOURCE_DIR}/tools/wine/prepare-prefix ${CMAKE_BINARY_DIR})
+set_tests_properties(wine_prefix_setup PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
+add_test(NAME wine_prefix_teardown
+         COMMAND ${CMAKE_SOURCE_DIR}/tools/wine/stop-prefix ${CMAKE_BINARY_DIR})
+set_tests_properties(wine_prefix_teardown PROPERTIES FIXTURES_CLEANUP wine)
+
+add_subdirectory(tests/win)
+add_subdirectory(tests/e2e)

@@ -1,0 +1,36 @@
+// The main window: the portal's compact page in a fixed-size window that hides to the
+// notification area when closed and is brought back by a restore request from a second start.
+#pragma once
+
+#include "addresses.h"
+#include "application.h"
+#include "form.h"
+
+class TFormMain : public win::Form {
+ public:
+  explicit TFormMain(win::Application& application);
+
+  // Handlers.
+  void FormCreate() override;
+  void FormCloseQuery(bool& canClose) override;
+  void FormResize() override;
+  void RestoreRequest();
+  void WMQueryEndSession();
+
+ protected:
+  void CreateParams(win::CreateParams& params) override;
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+};
+
+// The program's main window, set before its creation handler runs.
+extern TFormMain* FormMain;
+
+// The program-wide portal addresses: empty until FormCreate fills them.
+extern portal::AddressTable PortalAddresses;
+
+// The compact page's address with the time of day as a cache-buster, from the user's long time
+// format as it is at the moment of the call.
+std::u16string BuildRefreshAddress();
+
+// The running executable's full path.
+std::u16string ExecutablePath();
