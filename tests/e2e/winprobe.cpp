@@ -5,6 +5,8 @@
 //   winprobe show CLASS SW_VALUE      ShowWindow on that window
 //   winprobe post CLASS MSG [W L]     PostMessageW to it (numbers in decimal or 0x hex)
 //   winprobe send CLASS MSG [W L]     SendMessageTimeoutW to it, prints the result
+//   winprobe hold                     brings the desktop up and sleeps until killed: keeps the
+//                                     prefix's session up
 // Exit code 0 when the window was found (find: always 0), 3 when it was not.
 #include <windows.h>
 
@@ -64,7 +66,7 @@ int Find(const wchar_t* className) {
     GetClientRect(hwnd, &client);
     GetWindowRect(hwnd, &window);
     wchar_t caption[512] = {};
-    GetWindowTextW(hwnd, caption, 511);
+    InternalGetWindowText(hwnd, caption, 511);  // sends nothing: a busy window cannot stall it
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
     auto flag = [](bool b) { return b ? std::string("true") : std::string("false"); };
@@ -90,6 +92,11 @@ int Find(const wchar_t* className) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  if (argc == 2 && std::wstring(argv[1]) == L"hold") {
+    GetDesktopWindow();  // brings the session's desktop up now
+    Sleep(INFINITE);
+    return 0;
+  }
   if (argc < 3) {
     std::fputs("usage: winprobe find|show|post|send CLASS ...\n", stderr);
     return 2;

@@ -56,6 +56,11 @@ INSTANTIATE_TEST_SUITE_P(
         Utf8Case{"NulKept", u"a\0b"s, "a\0b"s}),
     [](const testing::TestParamInfo<Utf8Case>& info) { return std::string(info.param.label); });
 
+TEST(Utf16ToUtf8, HighSurrogateAtTheEndOfAViewStaysUnpaired) {
+  const std::u16string buffer = u"a\xD83D\xDE00";
+  EXPECT_EQ(Utf16ToUtf8(std::u16string_view(buffer).substr(0, 2)), "a\xEF\xBF\xBD");
+}
+
 // Decodes one well-formed, shortest-form UTF-8 sequence that makes up all of `bytes`; returns -1
 // for anything else.
 long DecodeSingle(std::string_view bytes) {

@@ -1,0 +1,117 @@
+"""Runs the real program under Wine and watches it from outside.
+
+The build tree's prepared prefix (tools/wine/prepare-prefix) gives the Wine environment and the
+display; winprobe.exe looks windows up and posts messages to them as another program would;
+screenshots come from the X display the program draws on.
+"""
+
+import json
+import os
+import shlex
+import subprocess
+import time
+from pathlib import Path
+
+BUILD = Path(os.environ["MK_BUILD"])
+EXE = os.environ["MK_EXE"]
+PROBE = os.environ["MK_PROBE"]
+BASE = os.environ["MK_BASE"]
+# The main window's class name: the portal base address followed by "/".
+MAIN_CLASS = BASE + "/"
+ARTIFACTS = BUILD / "e2e-artifacts"
+
+SW_HIDE, SW_MINIMIZE, SW_SHOW = 0, 6, 5
+WM_CLOSE = 0x0010
+
+
+def wine_env():
+    env = dict(os.environ)
+    for line in (BUILD / "wine" / "env").read_text().splitlines():
+        if line.startswith("export "):
+            name, _, value = line[len("export "):].partition("=")
+            env[name] = shlex.split(value)[0] if value else ""
+    return env
+
+
+ENV = wine_env()
+
+
+def wine(*args, timeout=60):
+    return subprocess.run([ENV["WINELOADER"], *args], env=ENV, capture_output=True,
+                          timeout=timeout)
+
+
+def start(*args):
+    return subprocess.Popen([ENV["WINELOADER"], EXE, *args], env=ENV,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def probe(*args):
+    result = wine(PROBE, *args)
+    return result
+
+
+def find(class_name=MAIN_CLASS):
+    result = probe("find", class_name)
+    assert result.returncode == 0, result.stderr
+    return json.loads(result.stdout.decode("utf-8"))
+
+
+def wait_until(condition, timeout=30.0, interval=0.2):
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value or time.monotonic() > deadline:
+            return value
+        time.sleep(interval)
+
+
+def wait_for_window(predicate=lambda w: w["count"] >= 1 and w["visible"], timeout=60.0):
+    last = {}
+
+    def check():
+        nonlocal last
+        last = find()
+        return predicate(last)
+
+    wait_until(check, timeout)
+    return last
+
+
+def screenshot(name):
+    ARTIFACTS.mkdir(parents=True, exist_ok=True)
+    path = ARTIFACTS / f"{name}.png"
+    subprocess.run(["import", "-display", ENV["DISPLAY"], "-window", "root", str(path)],
+                   check=True, timeout=30, capture_output=True)
+    return path
+
+
+def pixel(path, x, y):
+    """(r, g, b) of one pixel of a screenshot, 0..255."""
+    out = subprocess.run(["convert", str(path), "-crop", f"1x1+{x}+{y}", "-depth", "8",
+                          "txt:-"], check=True, capture_output=True, text=True).stdout
+    # "# ImageMagick pixel enumeration: ..." then "0,0: (r,g,b)  #RRGGBB  name"
+    hex_colour = out.splitlines()[1].split("#")[1][:6]
+    return tuple(int(hex_colour[i:i + 2], 16) for i in (0, 2, 4))
+
+
+def close_leftover_instance(timeout=30):
+    """Ends a main window left running in the prefix by an earlier, interrupted run."""
+    if find()["count"]:
+        probe("show", MAIN_CLASS, str(SW_HIDE))
+        probe("post", MAIN_CLASS, str(WM_CLOSE))
+    return wait_until(lambda: find()["count"] == 0, timeout)
+
+
+def end_program(process, timeout=30):
+    """Ends the running instance the way another program would: hidden, then a close request.
+    Returns its exit code, or None when it had to be killed."""
+    if process.poll() is None and find()["count"]:
+        probe("show", MAIN_CLASS, str(SW_HIDE))
+        probe("post", MAIN_CLASS, str(WM_CLOSE))
+    try:
+        return process.wait(timeout)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+        return None
