@@ -31,10 +31,17 @@ set(MK_WINERUN ${CMAKE_SOURCE_DIR}/tools/wine/winerun ${CMAKE_BINARY_DIR})
 file(WRITE ${CMAKE_BINARY_DIR}/wine/arch.conf "MK_ARCH=${CMAKE_SYSTEM_PROCESSOR}\n")
 add_test(NAME wine_prefix_setup
          COMMAND ${CMAKE_SOURCE_DIR}/tools/wine/prepare-prefix ${CMAKE_BINARY_DIR})
-set_tests_properties(wine_prefix_setup PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
+set_tests_properties(wine_prefix_setup PROPERTIES FIXTURES_SETUP wine TIMEOUT 300 LABELS wine)
 add_test(NAME wine_prefix_teardown
          COMMAND ${CMAKE_SOURCE_DIR}/tools/wine/stop-prefix ${CMAKE_BINARY_DIR})
-set_tests_properties(wine_prefix_teardown PROPERTIES FIXTURES_CLEANUP wine)
+set_tests_properties(wine_prefix_teardown PROPERTIES FIXTURES_CLEANUP wine LABELS wine)
+
+# Checks of the built program that need no Wine.
+find_program(MK_OBJDUMP ${MK_MINGW_TRIPLE}-objdump REQUIRED)
+add_test(NAME program_is_self_contained_gui_exe
+         COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/static/check_pe.py ${MK_OBJDUMP}
+                 $<TARGET_FILE:MiniKorvel> ${CMAKE_SYSTEM_PROCESSOR})
+set_tests_properties(program_is_self_contained_gui_exe PROPERTIES LABELS static)
 
 add_subdirectory(tests/win)
 add_subdirectory(tests/e2e)
