@@ -18,6 +18,7 @@ namespace {
 constexpr wchar_t kCaption[] = L"Lumivar迷你版";
 constexpr int kClientWidth = 700;
 constexpr int kClientHeight = 425;
+constexpr int kProgramIcon = 1;  // the main icon resource
 
 // Detaches an input attachment however the code between attach and detach leaves.
 class ThreadInputAttachment {
@@ -55,10 +56,52 @@ std::u16string BuildRefreshAddress() {
 
 TFormMain::TFormMain(win::Application& application) : Form(application, L"TFormMain") {
   centerOnFirstShow_ = true;
+  // Entries whose commands are not handled here yet carry no handler and do nothing.
+  PopupMenuMore = std::make_unique<win::PopupMenu>(std::vector<win::MenuEntry>{
+      {L"N1", L"刷新", nullptr, {}},
+      {L"N2", L"置于最前", nullptr, {}},
+      {L"N3", L"反馈信息", nullptr, {}},
+      {L"N4", L"访问官方网站", nullptr, {}},
+      {L"N7", L"-", nullptr, {}},
+      {L"N5", L"关于我们", nullptr, {}},
+      {L"N8", L"-", nullptr, {}},
+      {L"N6", L"退出", [this] { N6Click(); }, {}},
+  });
+  PopupMenuTrayIcon = std::make_unique<win::PopupMenu>(std::vector<win::MenuEntry>{
+      {L"PMTIAbout", L"关于我们", nullptr, {}},
+      {L"N10", L"访问官方网站", nullptr, {}},
+      {L"N11",
+       L"相关网站",
+       nullptr,
+       {
+           {L"N9", L"Lumivar 资讯", nullptr, {}},
+           {L"N16", L"Lumivar 物流", nullptr, {}},
+           {L"N17", L"Lumivar 展会", nullptr, {}},
+           {L"N18", L"Lumivar 商学院", nullptr, {}},
+       }},
+      {L"N15", L"-", nullptr, {}},
+      {L"N12", L"打开主面板", [this] { N12Click(); }, {}},
+      {L"N14", L"-", nullptr, {}},
+      {L"N13", L"退出", [this] { N13Click(); }, {}},
+  });
+  TrayIcon1.SetPopupMenu(PopupMenuTrayIcon.get());
+  TrayIcon1.onClick = [this] { TrayIcon1Click(); };
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  TrayIcon1.SetIcon(win::UniqueIcon(static_cast<HICON>(
+      LoadImageW(instance, MAKEINTRESOURCEW(kProgramIcon), IMAGE_ICON,
+                 GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0))));
 }
 
 void TFormMain::CreateParams(win::CreateParams& params) {
   Form::CreateParams(params);
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  // Class icons are shared resources (LR_SHARED): the system owns them.
+  params.windowClass.hIcon = static_cast<HICON>(
+      LoadImageW(instance, MAKEINTRESOURCEW(kProgramIcon), IMAGE_ICON, 0, 0,
+                 LR_DEFAULTSIZE | LR_SHARED));
+  params.windowClass.hIconSm = static_cast<HICON>(
+      LoadImageW(instance, MAKEINTRESOURCEW(kProgramIcon), IMAGE_ICON,
+                 GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
   static_assert(sizeof params.winClassName == sizeof MainWindowClassName);
   std::copy_n(MainWindowClassName, win::kClassNameLength, params.winClassName);
 }
@@ -73,6 +116,21 @@ void TFormMain::FormCreate() {
   SetSize(kClientWidth, kClientHeight);
   SetClientSize(kClientWidth, kClientHeight);
   SetCaption(kCaption);
+  // 4. The embedded browser's bounds and first navigation belong here.
+  // 5. The search box and its button.
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  const auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
+  sEditSearch = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"手饰",
+                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0, 0, 0, 0,
+                                Handle(), nullptr, instance, nullptr);
+  SendMessageW(sEditSearch, WM_SETFONT, font, FALSE);
+  SetWindowPos(sEditSearch, nullptr, 570, 0, 100, 22, SWP_NOZORDER | SWP_NOACTIVATE);
+  RzBmpButtonSearch = CreateWindowExW(0, L"BUTTON", L"搜", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 669,
+                                      0, 21, 22, Handle(), nullptr, instance, nullptr);
+  SendMessageW(RzBmpButtonSearch, WM_SETFONT, font, FALSE);
+  // 6. The notification-area icon, before the window shows, with the caption as its tip.
+  TrayIcon1.SetVisible(true);
+  TrayIcon1.SetHint(Caption());
 }
 
 void TFormMain::FormCloseQuery(bool& canClose) {
@@ -90,9 +148,7 @@ void TFormMain::FormResize() {
 
 void TFormMain::RestoreRequest() {
   if (!Showing()) {
-    SetWindowState(win::WindowState::Normal);
-    Show();
-    SetFocus();
+    BringBack();
     return;
   }
   if (IsIconic(application_.Handle())) {
@@ -108,6 +164,19 @@ void TFormMain::RestoreRequest() {
 
 void TFormMain::WMQueryEndSession() { application_.Terminate(); }
 
+void TFormMain::BringBack() {
+  SetWindowState(win::WindowState::Normal);
+  Show();
+  SetFocus();
+}
+
+void TFormMain::Quit() { application_.Terminate(); }
+
+void TFormMain::TrayIcon1Click() { BringBack(); }
+void TFormMain::N12Click() { BringBack(); }
+void TFormMain::N13Click() { Quit(); }
+void TFormMain::N6Click() { Quit(); }
+
 LRESULT TFormMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_RESTOREREQUEST:
@@ -117,6 +186,14 @@ LRESULT TFormMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       WMQueryEndSession();
       // Ending is our answer: an answer of 0 would object to the user's log-off or shutdown.
       return TRUE;
+    case WM_ENDSESSION:
+      if (wParam) {
+        // The session ends now and the process may be ended at any moment after this
+        // message: take the icon out of the notification area and end here.
+        TrayIcon1.SetVisible(false);
+        ExitProcess(0);
+      }
+      return 0;
     default:
       return Form::HandleMessage(message, wParam, lParam);
   }

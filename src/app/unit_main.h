@@ -2,9 +2,13 @@
 // notification area when closed and is brought back by a restore request from a second start.
 #pragma once
 
+#include <memory>
+
 #include "addresses.h"
 #include "application.h"
 #include "form.h"
+#include "popup_menu.h"
+#include "tray_icon.h"
 
 class TFormMain : public win::Form {
  public:
@@ -16,10 +20,26 @@ class TFormMain : public win::Form {
   void FormResize() override;
   void RestoreRequest();
   void WMQueryEndSession();
+  void TrayIcon1Click();
+  void N12Click();
+  void N13Click();
+  void N6Click();
+
+  // Components.
+  win::TrayIcon TrayIcon1;
+  std::unique_ptr<win::PopupMenu> PopupMenuTrayIcon;
+  std::unique_ptr<win::PopupMenu> PopupMenuMore;
+  HWND sEditSearch = nullptr;        // child window, destroyed with the form
+  HWND RzBmpButtonSearch = nullptr;  // child window, destroyed with the form
 
  protected:
   void CreateParams(win::CreateParams& params) override;
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  // Brings the window back: normal state, shown in front, focused.
+  void BringBack();
+  void Quit();
 };
 
 // The program's main window, set before its creation handler runs.

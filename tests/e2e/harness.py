@@ -52,9 +52,11 @@ def probe(*args):
 
 
 def find(class_name=MAIN_CLASS):
-    result = probe("find", class_name)
-    assert result.returncode == 0, result.stderr
-    return json.loads(result.stdout.decode("utf-8"))
+    for _ in range(3):
+        result = probe("find", class_name)
+        if result.returncode == 0 and result.stdout.strip():
+            return json.loads(result.stdout.decode("utf-8"))
+    raise AssertionError(f"winprobe find failed: {result.returncode} {result.stderr!r}")
 
 
 def wait_until(condition, timeout=30.0, interval=0.2):
@@ -76,6 +78,56 @@ def wait_for_window(predicate=lambda w: w["count"] >= 1 and w["visible"], timeou
 
     wait_until(check, timeout)
     return last
+
+
+def windows():
+    """Every visible window, children included: class, screen rectangle, process id."""
+    result = probe("list")
+    return [json.loads(line) for line in result.stdout.decode("utf-8").splitlines() if line]
+
+
+def tray_icons():
+    """Screen rectangles of the icons in Wine's stand-alone notification area."""
+    return [w["window"] for w in windows() if w["class"] == "__winex11_tray_icon"]
+
+
+def xdotool(*args):
+    subprocess.run(["xdotool", *args], env=ENV, check=True, timeout=30)
+
+
+def click_tray_icon(button=1, repeat=1):
+    icons = tray_icons()
+    assert len(icons) == 1, f"expected one notification-area icon, found {icons}"
+    left, top, right, bottom = icons[0]
+    xdotool("mousemove", str((left + right) // 2), str((top + bottom) // 2))
+    xdotool("click", "--repeat", str(repeat), "--delay", "80", str(button))
+
+
+def open_tray_menu():
+    click_tray_icon(button=3)
+    assert wait_until(lambda: any(w["class"] == "#32768" for w in windows()), 10), \
+        "the notification-area menu did not open"
+    time.sleep(0.3)
+
+
+def choose_tray_menu_group(group):
+    """Clicks the middle of one group of entries of the open notification-area menu: the groups
+    are what its separators divide it into, found on screen, counted from 0 at the top. A
+    group of one entry (such as "打开主面板" or "退出") is clicked on that entry."""
+    menu = [w["window"] for w in windows() if w["class"] == "#32768"][0]
+    left, top, right, bottom = menu
+    shot = screenshot("tray-menu")
+    column = subprocess.run(
+        ["convert", str(shot), "-crop", f"1x{bottom - top}+{left + 4}+{top}", "-depth", "8",
+         "txt:-"], check=True, capture_output=True, text=True).stdout.splitlines()[1:]
+    colours = [line.split()[2] for line in column]
+    # The frame and the separators are the same one-pixel lines across the menu's background.
+    frame = colours[0]
+    lines = [top + y for y, colour in enumerate(colours) if colour == frame]
+    edges = [top] + [y for y in lines if top + 1 < y < bottom - 2] + [bottom]
+    start, end = edges[group], edges[group + 1]
+    xdotool("mousemove", str((left + right) // 2), str((start + end) // 2))
+    xdotool("click", "1")
 
 
 def screenshot(name):

@@ -5,10 +5,20 @@
 //   winprobe show CLASS SW_VALUE      ShowWindow on that window
 //   winprobe post CLASS MSG [W L]     PostMessageW to it (numbers in decimal or 0x hex)
 //   winprobe send CLASS MSG [W L]     SendMessageTimeoutW to it, prints the result
+//   winprobe list                     one JSON line per visible window, children included:
+//                                     class, screen rectangle, process id
+//   winprobe menuitem INDEX           caption and screen rectangle of an entry of the popup
+//                                     menu that is open now (exit code 3: no menu open)
+//   winprobe traydelete CLASS ID      takes that window's notification-area icon away, as a
+//                                     restarting shell would lose it
+//   winprobe broadcast NAME           posts the registered message NAME to every top-level
+//                                     window
 //   winprobe hold                     brings the desktop up and sleeps until killed: keeps the
 //                                     prefix's session up
 // Exit code 0 when the window was found (find: always 0), 3 when it was not.
 #include <windows.h>
+// windows.h comes first.
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -89,6 +99,29 @@ int Find(const wchar_t* className) {
   return 0;
 }
 
+BOOL CALLBACK ListOne(HWND hwnd, LPARAM) {
+  if (!IsWindowVisible(hwnd)) return TRUE;
+  wchar_t name[257] = {};
+  GetClassNameW(hwnd, name, 256);
+  RECT rect{};
+  GetWindowRect(hwnd, &rect);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  const std::string json =
+      "{\"hwnd\":" + std::to_string(reinterpret_cast<UINT_PTR>(hwnd)) +
+      ",\"class\":" + Utf8Json(name) + ",\"window\":[" + std::to_string(rect.left) + "," +
+      std::to_string(rect.top) + "," + std::to_string(rect.right) + "," +
+      std::to_string(rect.bottom) + "],\"pid\":" + std::to_string(pid) + "}\n";
+  std::fwrite(json.data(), 1, json.size(), stdout);
+  return TRUE;
+}
+
+BOOL CALLBACK ListTree(HWND hwnd, LPARAM lParam) {
+  ListOne(hwnd, lParam);
+  if (IsWindowVisible(hwnd)) EnumChildWindows(hwnd, &ListOne, lParam);
+  return TRUE;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -96,6 +129,44 @@ int wmain(int argc, wchar_t** argv) {
     GetDesktopWindow();  // brings the session's desktop up now
     Sleep(INFINITE);
     return 0;
+  }
+  if (argc == 2 && std::wstring(argv[1]) == L"list") {
+    EnumWindows(&ListTree, 0);
+    return 0;
+  }
+  if (argc == 3 && std::wstring(argv[1]) == L"menuitem") {
+    const std::vector<HWND> menus = FindAll(L"#32768");
+    for (HWND window : menus) {
+      if (!IsWindowVisible(window)) continue;
+      DWORD_PTR menu = 0;
+      SendMessageTimeoutW(window, 0x01E1 /* MN_GETHMENU */, 0, 0, SMTO_ABORTIFHUNG, 5000, &menu);
+      if (!menu) continue;
+      const int index = int(Number(argv[2]));
+      RECT rect{};
+      if (!GetMenuItemRect(window, reinterpret_cast<HMENU>(menu), UINT(index), &rect)) return 1;
+      wchar_t caption[256] = {};
+      GetMenuStringW(reinterpret_cast<HMENU>(menu), UINT(index), caption, 255, MF_BYPOSITION);
+      const std::string json = "{\"caption\":" + Utf8Json(caption) + ",\"window\":[" +
+                               std::to_string(rect.left) + "," + std::to_string(rect.top) + "," +
+                               std::to_string(rect.right) + "," + std::to_string(rect.bottom) +
+                               "]}\n";
+      std::fwrite(json.data(), 1, json.size(), stdout);
+      return 0;
+    }
+    return 3;
+  }
+  if (argc == 3 && std::wstring(argv[1]) == L"broadcast") {
+    const UINT message = RegisterWindowMessageW(argv[2]);
+    return PostMessageW(HWND_BROADCAST, message, 0, 0) ? 0 : 1;
+  }
+  if (argc == 4 && std::wstring(argv[1]) == L"traydelete") {
+    const std::vector<HWND> windows = FindAll(argv[2]);
+    if (windows.empty()) return 3;
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
+    data.hWnd = windows.front();
+    data.uID = UINT(Number(argv[3]));
+    return Shell_NotifyIconW(NIM_DELETE, &data) ? 0 : 1;
   }
   if (argc < 3) {
     std::fputs("usage: winprobe find|show|post|send CLASS ...\n", stderr);
