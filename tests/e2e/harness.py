@@ -41,6 +41,19 @@ def wine(*args, timeout=60):
                           timeout=timeout)
 
 
+def wine_path(unix_path):
+    """The Windows form of a Unix path, through the prefix's Z: drive."""
+    return "Z:" + str(Path(unix_path).resolve()).replace("/", "\\")
+
+
+def launch(show_command):
+    """Starts the program from another Windows process with this show command. The output is
+    not captured: the started program would hold the pipes open for its whole life."""
+    return subprocess.run([ENV["WINELOADER"], PROBE, "launch", str(show_command), wine_path(EXE)],
+                          env=ENV, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                          timeout=60).returncode
+
+
 def start(*args):
     return subprocess.Popen([ENV["WINELOADER"], EXE, *args], env=ENV,
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)

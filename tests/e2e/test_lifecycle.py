@@ -114,5 +114,22 @@ class NotificationAreaTest(Running):
         self.assert_back_in_front()
 
 
+class LauncherShowCommandTest(unittest.TestCase):
+    def test_start_honours_the_show_command(self):
+        cases = [
+            ("normal", 1, lambda w: not w["iconic"] and not w["zoomed"]),
+            ("maximised", 3, lambda w: w["zoomed"]),
+            ("minimised, not activated", 7, lambda w: w["iconic"]),
+        ]
+        for name, show, expected in cases:
+            with self.subTest(name):
+                self.assertTrue(h.close_leftover_instance())
+                self.assertEqual(h.launch(show), 0)
+                w = h.wait_for_window(lambda w: w["count"] == 1 and w["visible"], 30)
+                self.assertTrue(w["visible"])
+                self.assertTrue(expected(w), w)
+                self.assertTrue(h.close_leftover_instance())
+
+
 if __name__ == "__main__":
     unittest.main()

@@ -13,6 +13,9 @@
 //                                     restarting shell would lose it
 //   winprobe broadcast NAME           posts the registered message NAME to every top-level
 //                                     window
+//   winprobe launch SHOW PROGRAM      starts PROGRAM with that show command in its start-up
+//                                     information, as a shortcut set to run it maximised or
+//                                     minimised would, and does not wait
 //   winprobe hold                     brings the desktop up and sleeps until killed: keeps the
 //                                     prefix's session up
 // Exit code 0 when the window was found (find: always 0), 3 when it was not.
@@ -154,6 +157,21 @@ int wmain(int argc, wchar_t** argv) {
       return 0;
     }
     return 3;
+  }
+  if (argc == 4 && std::wstring(argv[1]) == L"launch") {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = WORD(Number(argv[2]));
+    PROCESS_INFORMATION process{};
+    std::wstring commandLine = L"\"" + std::wstring(argv[3]) + L"\"";
+    if (!CreateProcessW(argv[3], commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+      return 1;
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return 0;
   }
   if (argc == 3 && std::wstring(argv[1]) == L"broadcast") {
     const UINT message = RegisterWindowMessageW(argv[2]);

@@ -7,7 +7,9 @@
 #include <cmath>
 #include <functional>
 #include <optional>
+#include <ostream>
 #include <string>
+#include <vector>
 
 #include "addresses.h"
 #include "single_instance.h"
@@ -148,6 +150,87 @@ TEST_F(MainWindowTest, SessionEndQueryIsAllowedAndEndsTheLoopWithoutHiding) {
   EXPECT_EQ(SendMessageW(Window(), WM_QUERYENDSESSION, 0, 0), TRUE);
   EXPECT_TRUE(application_.Terminated());
   EXPECT_TRUE(IsWindowVisible(Window()));
+}
+
+std::vector<std::wstring> Captions(HMENU menu) {
+  std::vector<std::wstring> captions;
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE | MIIM_SUBMENU;
+    GetMenuItemInfoW(menu, UINT(i), TRUE, &info);
+    if (info.fType & MFT_SEPARATOR) {
+      captions.push_back(L"-");
+      continue;
+    }
+    wchar_t text[128] = {};
+    GetMenuStringW(menu, UINT(i), text, 128, MF_BYPOSITION);
+    captions.push_back(text);
+    if (info.hSubMenu) {
+      for (const std::wstring& child : Captions(info.hSubMenu)) captions.push_back(L">" + child);
+    }
+  }
+  return captions;
+}
+
+TEST_F(MainWindowTest, MenusHoldEveryEntryInOrder) {
+  const std::vector<std::wstring> more = {L"刷新",       L"置于最前", L"反馈信息", L"访问官方网站",
+                                          L"-",          L"关于我们", L"-",        L"退出"};
+  EXPECT_EQ(Captions(form_->PopupMenuMore->Handle()), more);
+  const std::vector<std::wstring> tray = Captions(form_->PopupMenuTrayIcon->Handle());
+  ASSERT_EQ(tray.size(), 11u);
+  EXPECT_EQ(tray[0], L"关于我们");
+  EXPECT_EQ(tray[1], L"访问官方网站");
+  EXPECT_EQ(tray[2], L"相关网站");
+  for (int i = 3; i < 7; ++i) EXPECT_EQ(tray[i].substr(0, 1), L">") << i;  // four related sites
+  EXPECT_EQ(std::vector<std::wstring>(tray.begin() + 7, tray.end()),
+            (std::vector<std::wstring>{L"-", L"打开主面板", L"-", L"退出"}));
+  EXPECT_FALSE(form_->PopupMenuMore->Checked(L"N2"));
+}
+
+// Live objects of this process. GetGuiResources answers nothing under Wine, so the objects are
+// counted by asking for each possible handle value: a GDI object by its type, a USER object
+// (window or menu) by whether it is one. The handle tables accept the low word of a handle.
+struct ObjectCounts {
+  int gdi = 0;
+  int user = 0;
+  bool operator==(const ObjectCounts&) const = default;
+};
+
+ObjectCounts CountObjects() {
+  ObjectCounts counts;
+  for (UINT_PTR value = 1; value < 0x10000; ++value) {
+    if (GetObjectType(reinterpret_cast<HGDIOBJ>(value))) ++counts.gdi;
+    const HWND window = reinterpret_cast<HWND>(value);
+    DWORD pid = 0;
+    if (IsWindow(window) && GetWindowThreadProcessId(window, &pid) &&
+        pid == GetCurrentProcessId()) {
+      ++counts.user;
+    } else if (IsMenu(reinterpret_cast<HMENU>(value))) {
+      ++counts.user;
+    }
+  }
+  return counts;
+}
+
+std::ostream& operator<<(std::ostream& out, const ObjectCounts& counts) {
+  return out << "{gdi " << counts.gdi << ", user " << counts.user << "}";
+}
+
+TEST_F(MainWindowTest, HideAndShowCyclesLeakNoObjects) {
+  form_->Show();
+  auto cycle = [&] {
+    SendMessageW(Window(), WM_CLOSE, 0, 0);  // hides
+    form_->TrayIcon1Click();                // brings it back
+    Pump();
+  };
+  cycle();  // first use may allocate what lives for the whole run
+  const ObjectCounts before = CountObjects();
+  ASSERT_GT(before.gdi, 0);
+  ASSERT_GT(before.user, 0);
+  for (int i = 0; i < 200; ++i) cycle();
+  EXPECT_TRUE(IsWindowVisible(Window()));
+  EXPECT_EQ(CountObjects(), before);
 }
 
 // The creation step masks the zero-divide exception and leaves every other mask as the
