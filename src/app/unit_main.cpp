@@ -50,8 +50,8 @@ std::u16string ExecutablePath() {
 }
 
 std::u16string BuildRefreshAddress() {
-  return portal::BuildRefreshAddress(PortalAddresses.FrameAddress,
-                                     win::ReadUserLongTimeFormat(), win::LocalTimeOfDay());
+  return portal::BuildRefreshAddress(PortalAddresses.FrameAddress, win::ReadUserLongTimeFormat(),
+                                     win::LocalTimeOfDay());
 }
 
 TFormMain::TFormMain(win::Application& application) : Form(application, L"TFormMain") {
@@ -96,9 +96,8 @@ void TFormMain::CreateParams(win::CreateParams& params) {
   Form::CreateParams(params);
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   // Class icons are shared resources (LR_SHARED): the system owns them.
-  params.windowClass.hIcon = static_cast<HICON>(
-      LoadImageW(instance, MAKEINTRESOURCEW(kProgramIcon), IMAGE_ICON, 0, 0,
-                 LR_DEFAULTSIZE | LR_SHARED));
+  params.windowClass.hIcon = static_cast<HICON>(LoadImageW(
+      instance, MAKEINTRESOURCEW(kProgramIcon), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
   params.windowClass.hIconSm = static_cast<HICON>(
       LoadImageW(instance, MAKEINTRESOURCEW(kProgramIcon), IMAGE_ICON,
                  GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));

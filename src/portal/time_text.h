@@ -8,7 +8,7 @@
 namespace portal {
 
 struct LongTimeFormat {
-  std::u16string separator = u":";  // between hour, minutes and seconds
+  std::u16string separator = u":";   // between hour, minutes and seconds
   bool leadingZero = false;          // hour written with two digits
   bool twentyFourHour = true;        // false: 12-hour clock with a designator
   std::u16string morning = u"AM";    // designator for hours 0 to 11

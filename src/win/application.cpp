@@ -23,8 +23,8 @@ std::wstring FromUtf8(std::string_view text) {
 
 bool Application::HiddenWindow::Create() {
   WNDCLASSEXW wc{};
-  return CreateNativeWindow(L"MiniKorvelApplication", wc, WS_EX_TOOLWINDOW, L"MiniKorvel",
-                            WS_POPUP, 0, 0, 0, 0, nullptr);
+  return CreateNativeWindow(L"MiniKorvelApplication", wc, WS_EX_TOOLWINDOW, L"MiniKorvel", WS_POPUP,
+                            0, 0, 0, 0, nullptr);
 }
 
 Application::Application() {

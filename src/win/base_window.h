@@ -19,9 +19,9 @@ class BaseWindow {
  protected:
   // Registers `className` once per process (later calls reuse the class) and creates the window
   // with this object as its creation parameter. Returns false when either step fails.
-  bool CreateNativeWindow(const wchar_t* className, const WNDCLASSEXW& classTemplate,
-                          DWORD exStyle, const wchar_t* caption, DWORD style, int x, int y,
-                          int width, int height, HWND owner);
+  bool CreateNativeWindow(const wchar_t* className, const WNDCLASSEXW& classTemplate, DWORD exStyle,
+                          const wchar_t* caption, DWORD style, int x, int y, int width, int height,
+                          HWND owner);
 
   // Handles one message; the default passes it to DefWindowProcW.
   virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);

@@ -24,8 +24,8 @@ void Form::CreateHandle() {
   // The class name field always ends in at least one zero.
   params.winClassName[kClassNameLength - 1] = L'\0';
   if (!CreateNativeWindow(params.winClassName, params.windowClass, params.exStyle,
-                          params.caption.c_str(), params.style & ~WS_VISIBLE, params.x,
-                          params.y, params.width, params.height, params.owner)) {
+                          params.caption.c_str(), params.style & ~WS_VISIBLE, params.x, params.y,
+                          params.width, params.height, params.owner)) {
     throw std::runtime_error("The window could not be created");
   }
   application_.RegisterForm(*this);
@@ -46,9 +46,15 @@ void Form::Show() {
   int command = SW_SHOW;
   if (hasPendingState_) {
     switch (pendingState_) {
-      case WindowState::Normal: command = SW_SHOWNORMAL; break;
-      case WindowState::Minimized: command = SW_SHOWMINNOACTIVE; break;
-      case WindowState::Maximized: command = SW_SHOWMAXIMIZED; break;
+      case WindowState::Normal:
+        command = SW_SHOWNORMAL;
+        break;
+      case WindowState::Minimized:
+        command = SW_SHOWMINNOACTIVE;
+        break;
+      case WindowState::Maximized:
+        command = SW_SHOWMAXIMIZED;
+        break;
     }
     hasPendingState_ = false;
   }
@@ -81,9 +87,15 @@ void Form::SetWindowState(WindowState state) {
   }
   if (state == GetWindowState()) return;
   switch (state) {
-    case WindowState::Normal: ShowWindow(Handle(), SW_SHOWNORMAL); break;
-    case WindowState::Minimized: ShowWindow(Handle(), SW_MINIMIZE); break;
-    case WindowState::Maximized: ShowWindow(Handle(), SW_SHOWMAXIMIZED); break;
+    case WindowState::Normal:
+      ShowWindow(Handle(), SW_SHOWNORMAL);
+      break;
+    case WindowState::Minimized:
+      ShowWindow(Handle(), SW_MINIMIZE);
+      break;
+    case WindowState::Maximized:
+      ShowWindow(Handle(), SW_SHOWMAXIMIZED);
+      break;
   }
 }
 

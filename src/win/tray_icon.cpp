@@ -17,8 +17,8 @@ constexpr UINT kCallbackMessage = WM_APP + 1;
 
 bool TrayIcon::NotifyWindow::Create() {
   WNDCLASSEXW wc{};
-  return CreateNativeWindow(L"MiniKorvelTrayIcon", wc, WS_EX_TOOLWINDOW, L"", WS_POPUP, 0, 0, 0,
-                            0, nullptr);
+  return CreateNativeWindow(L"MiniKorvelTrayIcon", wc, WS_EX_TOOLWINDOW, L"", WS_POPUP, 0, 0, 0, 0,
+                            nullptr);
 }
 
 LRESULT TrayIcon::NotifyWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -5,8 +5,8 @@
 #pragma once
 
 #include <windows.h>
-// windows.h comes first.
-#include <shellapi.h>
+
+#include <shellapi.h>  // after windows.h
 
 #include <functional>
 #include <string>

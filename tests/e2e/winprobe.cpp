@@ -20,8 +20,8 @@
 //                                     prefix's session up
 // Exit code 0 when the window was found (find: always 0), 3 when it was not.
 #include <windows.h>
-// windows.h comes first.
-#include <shellapi.h>
+
+#include <shellapi.h>  // after windows.h
 
 #include <cstdio>
 #include <cwchar>
@@ -88,10 +88,10 @@ int Find(const wchar_t* className) {
     json += ",\"iconic\":" + flag(IsIconic(hwnd));
     json += ",\"zoomed\":" + flag(IsZoomed(hwnd));
     json += ",\"foreground\":" + flag(GetForegroundWindow() == hwnd);
-    json += ",\"client\":[" + std::to_string(client.right) + "," + std::to_string(client.bottom) +
-            "]";
-    json += ",\"window\":[" + std::to_string(window.left) + "," + std::to_string(window.top) +
-            "," + std::to_string(window.right) + "," + std::to_string(window.bottom) + "]";
+    json +=
+        ",\"client\":[" + std::to_string(client.right) + "," + std::to_string(client.bottom) + "]";
+    json += ",\"window\":[" + std::to_string(window.left) + "," + std::to_string(window.top) + "," +
+            std::to_string(window.right) + "," + std::to_string(window.bottom) + "]";
     json += ",\"style\":" + std::to_string(GetWindowLongW(hwnd, GWL_STYLE));
     json += ",\"exstyle\":" + std::to_string(GetWindowLongW(hwnd, GWL_EXSTYLE));
     json += ",\"caption\":" + Utf8Json(caption);
@@ -110,11 +110,11 @@ BOOL CALLBACK ListOne(HWND hwnd, LPARAM) {
   GetWindowRect(hwnd, &rect);
   DWORD pid = 0;
   GetWindowThreadProcessId(hwnd, &pid);
-  const std::string json =
-      "{\"hwnd\":" + std::to_string(reinterpret_cast<UINT_PTR>(hwnd)) +
-      ",\"class\":" + Utf8Json(name) + ",\"window\":[" + std::to_string(rect.left) + "," +
-      std::to_string(rect.top) + "," + std::to_string(rect.right) + "," +
-      std::to_string(rect.bottom) + "],\"pid\":" + std::to_string(pid) + "}\n";
+  const std::string json = "{\"hwnd\":" + std::to_string(reinterpret_cast<UINT_PTR>(hwnd)) +
+                           ",\"class\":" + Utf8Json(name) + ",\"window\":[" +
+                           std::to_string(rect.left) + "," + std::to_string(rect.top) + "," +
+                           std::to_string(rect.right) + "," + std::to_string(rect.bottom) +
+                           "],\"pid\":" + std::to_string(pid) + "}\n";
   std::fwrite(json.data(), 1, json.size(), stdout);
   return TRUE;
 }

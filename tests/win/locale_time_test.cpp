@@ -27,9 +27,9 @@ std::wstring SystemTimeText(int hour, int minute, int second) {
 
 TEST(UserLongTimeFormat, WritesWhatTheSystemWritesForTheUserLocale) {
   const portal::LongTimeFormat format = win::ReadUserLongTimeFormat();
-  for (const portal::TimeOfDay time : {portal::TimeOfDay{0, 0, 0}, portal::TimeOfDay{9, 5, 7},
-                                       portal::TimeOfDay{11, 59, 59}, portal::TimeOfDay{12, 0, 0},
-                                       portal::TimeOfDay{13, 1, 2}, portal::TimeOfDay{23, 5, 7}}) {
+  for (const portal::TimeOfDay time :
+       {portal::TimeOfDay{0, 0, 0}, portal::TimeOfDay{9, 5, 7}, portal::TimeOfDay{11, 59, 59},
+        portal::TimeOfDay{12, 0, 0}, portal::TimeOfDay{13, 1, 2}, portal::TimeOfDay{23, 5, 7}}) {
     EXPECT_EQ(win::Wide(portal::FormatTimeOfDay(format, time)),
               SystemTimeText(time.hour, time.minute, time.second))
         << time.hour << ":" << time.minute << ":" << time.second;
@@ -46,9 +46,8 @@ TEST(RefreshAddress, IsTheFrameAddressWithTheCurrentTime) {
     address = BuildRefreshAddress();
     after = win::LocalTimeOfDay();
   } while (before.second != after.second);
-  const std::u16string expected =
-      PortalAddresses.FrameAddress + u"&_=" +
-      portal::FormatTimeOfDay(win::ReadUserLongTimeFormat(), before);
+  const std::u16string expected = PortalAddresses.FrameAddress + u"&_=" +
+                                  portal::FormatTimeOfDay(win::ReadUserLongTimeFormat(), before);
   EXPECT_EQ(address, expected);
   EXPECT_NE(address.find(u"?&_="), std::u16string::npos);
   PortalAddresses = {};

@@ -97,8 +97,8 @@ class RestoreRequestTest : public MainWindowTest,
 
 TEST_P(RestoreRequestTest, BringsTheWindowBackNormalInFrontWithFocus) {
   // Another window of this process that may take the foreground first.
-  HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200,
-                               nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
+                               nullptr, GetModuleHandleW(nullptr), nullptr);
   ASSERT_TRUE(other);
   GetParam().arrange(Window(), other);
   Pump();
@@ -111,28 +111,26 @@ TEST_P(RestoreRequestTest, BringsTheWindowBackNormalInFrontWithFocus) {
   DestroyWindow(other);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    States, RestoreRequestTest,
-    ::testing::Values(
-        RestoreCase{"HiddenNeverShown", [](HWND, HWND) {}},
-        RestoreCase{"HiddenAfterBeingMinimised",
-                    [](HWND window, HWND) {
-                      ShowWindow(window, SW_SHOW);
-                      ShowWindow(window, SW_MINIMIZE);
-                      ShowWindow(window, SW_HIDE);
-                    }},
-        RestoreCase{"Minimised",
-                    [](HWND window, HWND) {
-                      ShowWindow(window, SW_SHOW);
-                      ShowWindow(window, SW_MINIMIZE);
-                    }},
-        RestoreCase{"ShownBehindAnotherWindow",
-                    [](HWND window, HWND other) {
-                      ShowWindow(window, SW_SHOW);
-                      ShowWindow(other, SW_SHOW);
-                      SetForegroundWindow(other);
-                    }}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(States, RestoreRequestTest,
+                         ::testing::Values(RestoreCase{"HiddenNeverShown", [](HWND, HWND) {}},
+                                           RestoreCase{"HiddenAfterBeingMinimised",
+                                                       [](HWND window, HWND) {
+                                                         ShowWindow(window, SW_SHOW);
+                                                         ShowWindow(window, SW_MINIMIZE);
+                                                         ShowWindow(window, SW_HIDE);
+                                                       }},
+                                           RestoreCase{"Minimised",
+                                                       [](HWND window, HWND) {
+                                                         ShowWindow(window, SW_SHOW);
+                                                         ShowWindow(window, SW_MINIMIZE);
+                                                       }},
+                                           RestoreCase{"ShownBehindAnotherWindow",
+                                                       [](HWND window, HWND other) {
+                                                         ShowWindow(window, SW_SHOW);
+                                                         ShowWindow(other, SW_SHOW);
+                                                         SetForegroundWindow(other);
+                                                       }}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MainWindowTest, CloseWhileShownHidesAndCloseWhileHiddenEndsTheLoop) {
   form_->Show();
@@ -174,8 +172,8 @@ std::vector<std::wstring> Captions(HMENU menu) {
 }
 
 TEST_F(MainWindowTest, MenusHoldEveryEntryInOrder) {
-  const std::vector<std::wstring> more = {L"刷新",       L"置于最前", L"反馈信息", L"访问官方网站",
-                                          L"-",          L"关于我们", L"-",        L"退出"};
+  const std::vector<std::wstring> more = {L"刷新", L"置于最前", L"反馈信息", L"访问官方网站",
+                                          L"-",    L"关于我们", L"-",        L"退出"};
   EXPECT_EQ(Captions(form_->PopupMenuMore->Handle()), more);
   const std::vector<std::wstring> tray = Captions(form_->PopupMenuTrayIcon->Handle());
   ASSERT_EQ(tray.size(), 11u);
@@ -221,7 +219,7 @@ TEST_F(MainWindowTest, HideAndShowCyclesLeakNoObjects) {
   form_->Show();
   auto cycle = [&] {
     SendMessageW(Window(), WM_CLOSE, 0, 0);  // hides
-    form_->TrayIcon1Click();                // brings it back
+    form_->TrayIcon1Click();                 // brings it back
     Pump();
   };
   cycle();  // first use may allocate what lives for the whole run
@@ -257,7 +255,7 @@ TEST_P(FloatingPointTest, DivisionByZeroYieldsInfinityAndOtherMasksStay) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Masks, FloatingPointTest,
-                         ::testing::Values(unsigned(_MCW_EM),                  // all masked
+                         ::testing::Values(unsigned(_MCW_EM),  // all masked
                                            unsigned(_MCW_EM & ~_EM_ZERODIVIDE),
                                            unsigned(_MCW_EM & ~(_EM_ZERODIVIDE | _EM_OVERFLOW))));
 
