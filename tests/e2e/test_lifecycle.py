@@ -6,6 +6,7 @@ import unittest
 import harness as h
 
 WM_QUERYENDSESSION = 0x0011
+WM_ENDSESSION = 0x0016
 # Groups of the notification-area menu between its separators: the about, home and related
 # sites entries; "打开主面板"; "退出".
 OPEN_MAIN_PANEL = 1
@@ -93,6 +94,11 @@ class EndingTest(Running):
         result = h.probe("send", h.MAIN_CLASS, str(WM_QUERYENDSESSION))
         self.assertEqual(result.returncode, 0)
         self.assertEqual(result.stdout.decode().strip(), "1")
+        self.assert_ended_cleanly()
+
+    def test_session_end_ends_the_process_and_takes_the_icon_away(self):
+        # The end of the session arrives without a query having ended the loop first.
+        h.probe("post", h.MAIN_CLASS, str(WM_ENDSESSION), "1", "0")
         self.assert_ended_cleanly()
 
     def test_close_request_while_hidden_ends_the_program(self):
