@@ -60,8 +60,7 @@ def start(*args):
 
 
 def probe(*args):
-    result = wine(PROBE, *args)
-    return result
+    return wine(PROBE, *args)
 
 
 def find(class_name=MAIN_CLASS):
