@@ -35,6 +35,12 @@ class ThreadInputAttachment {
   DWORD to_;
 };
 
+// The program icon at a given size (0: the system's default size for icons).
+HICON LoadProgramIcon(int size, UINT flags) {
+  return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kProgramIcon),
+                                       IMAGE_ICON, size, size, flags));
+}
+
 }  // namespace
 
 std::u16string ExecutablePath() {
@@ -86,21 +92,14 @@ TFormMain::TFormMain(win::Application& application) : Form(application, L"TFormM
   });
   TrayIcon1.SetPopupMenu(PopupMenuTrayIcon.get());
   TrayIcon1.onClick = [this] { TrayIcon1Click(); };
-  const HINSTANCE instance = GetModuleHandleW(nullptr);
-  TrayIcon1.SetIcon(win::UniqueIcon(static_cast<HICON>(
-      LoadImageW(instance, MAKEINTRESOURCEW(kProgramIcon), IMAGE_ICON,
-                 GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0))));
+  TrayIcon1.SetIcon(win::UniqueIcon(LoadProgramIcon(GetSystemMetrics(SM_CXSMICON), 0)));
 }
 
 void TFormMain::CreateParams(win::CreateParams& params) {
   Form::CreateParams(params);
-  const HINSTANCE instance = GetModuleHandleW(nullptr);
   // Class icons are shared resources (LR_SHARED): the system owns them.
-  params.windowClass.hIcon = static_cast<HICON>(LoadImageW(
-      instance, MAKEINTRESOURCEW(kProgramIcon), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
-  params.windowClass.hIconSm = static_cast<HICON>(
-      LoadImageW(instance, MAKEINTRESOURCEW(kProgramIcon), IMAGE_ICON,
-                 GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+  params.windowClass.hIcon = LoadProgramIcon(0, LR_DEFAULTSIZE | LR_SHARED);
+  params.windowClass.hIconSm = LoadProgramIcon(GetSystemMetrics(SM_CXSMICON), LR_SHARED);
   static_assert(sizeof params.winClassName == sizeof MainWindowClassName);
   std::copy_n(MainWindowClassName, win::kClassNameLength, params.winClassName);
 }

@@ -159,20 +159,24 @@ def pixel(path, x, y):
     return tuple(int(hex_colour[i:i + 2], 16) for i in (0, 2, 4))
 
 
-def close_leftover_instance(timeout=30):
-    """Ends a main window left running in the prefix by an earlier, interrupted run."""
+def request_end():
+    """Asks a running instance to end as another program would: hidden, then a close request."""
     if find()["count"]:
         probe("show", MAIN_CLASS, str(SW_HIDE))
         probe("post", MAIN_CLASS, str(WM_CLOSE))
+
+
+def close_leftover_instance(timeout=30):
+    """Ends a main window left running in the prefix by an earlier, interrupted run."""
+    request_end()
     return wait_until(lambda: find()["count"] == 0, timeout)
 
 
 def end_program(process, timeout=30):
     """Ends the running instance the way another program would: hidden, then a close request.
     Returns its exit code, or None when it had to be killed."""
-    if process.poll() is None and find()["count"]:
-        probe("show", MAIN_CLASS, str(SW_HIDE))
-        probe("post", MAIN_CLASS, str(WM_CLOSE))
+    if process.poll() is None:
+        request_end()
     try:
         return process.wait(timeout)
     except subprocess.TimeoutExpired:
