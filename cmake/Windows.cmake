@@ -36,6 +36,22 @@ add_test(NAME wine_prefix_teardown
          COMMAND ${CMAKE_SOURCE_DIR}/tools/wine/stop-prefix ${CMAKE_BINARY_DIR})
 set_tests_properties(wine_prefix_teardown PROPERTIES FIXTURES_CLEANUP wine LABELS wine)
 
+# The demo portal, when the program is built for one on this machine: the tests that watch the
+# portal's requests get its log, the others run without it.
+set(MK_DEMO_LOG "")
+if(PORTAL_BASE_ADDRESS MATCHES "^http://(127\\.0\\.0\\.1|localhost):([0-9]+)$")
+  set(MK_DEMO_LOG ${CMAKE_BINARY_DIR}/demo-portal/requests.log)
+  add_test(NAME demo_portal_start
+           COMMAND ${CMAKE_SOURCE_DIR}/tools/demo_portal/control start ${CMAKE_BINARY_DIR}
+                   ${CMAKE_MATCH_2})
+  set_tests_properties(demo_portal_start PROPERTIES FIXTURES_SETUP demo_portal LABELS wine)
+  add_test(NAME demo_portal_stop
+           COMMAND ${CMAKE_SOURCE_DIR}/tools/demo_portal/control stop ${CMAKE_BINARY_DIR})
+  set_tests_properties(demo_portal_stop PROPERTIES FIXTURES_CLEANUP demo_portal LABELS wine)
+endif()
+# Where the tests read what the program handed to the shell (tools/wine/prepare-prefix).
+set(MK_SHELL_LOG ${CMAKE_BINARY_DIR}/wine/shell.log)
+
 # Checks of the built program that need no Wine.
 find_program(MK_OBJDUMP ${MK_MINGW_TRIPLE}-objdump REQUIRED)
 add_test(NAME program_is_self_contained_gui_exe

@@ -1,6 +1,7 @@
 #include "unit_main.h"
 
 #include <float.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <string>
@@ -19,6 +20,7 @@ constexpr wchar_t kCaption[] = L"Lumivar迷你版";
 constexpr int kClientWidth = 700;
 constexpr int kClientHeight = 425;
 constexpr int kProgramIcon = 1;  // the main icon resource
+constexpr wchar_t kBuiltInErrorPage[] = L"FALLBACK.HTML";  // an HTML resource (type 23)
 
 // Detaches an input attachment however the code between attach and detach leaves.
 class ThreadInputAttachment {
@@ -55,16 +57,35 @@ std::u16string ExecutablePath() {
   }
 }
 
+std::u16string BuiltInErrorAddress() {
+  return portal::ResourceAddress(ExecutablePath(), win::Utf16(kBuiltInErrorPage));
+}
+
+void ShellOpen(const std::u16string& address) {
+  static const wchar_t kEmpty[] = L"";
+  const std::wstring file = win::Wide(address);
+  ShellExecuteW(FormMain ? FormMain->Handle() : nullptr, kEmpty, file.c_str(), kEmpty, kEmpty,
+                SW_SHOWNORMAL);
+}
+
 std::u16string BuildRefreshAddress() {
   return portal::BuildRefreshAddress(PortalAddresses.FrameAddress, win::ReadUserLongTimeFormat(),
                                      win::LocalTimeOfDay());
 }
 
-TFormMain::TFormMain(win::Application& application) : Form(application, L"TFormMain") {
+TFormMain::TFormMain(win::Application& application)
+    : Form(application, L"TFormMain"), pageFlow_(PortalAddresses, BuiltInErrorAddress()) {
   centerOnFirstShow_ = true;
+  EmbeddedWB1.onDocumentComplete = [this](const std::u16string& url) {
+    EmbeddedWB1DocumentComplete(url);
+  };
+  EmbeddedWB1.onNavigateError = [this] { EmbeddedWB1NavigateError(); };
+  EmbeddedWB1.onNewWindow3 = [this](const std::u16string& url, bool& cancel) {
+    EmbeddedWB1NewWindow3(url, cancel);
+  };
   // Entries whose commands are not handled here yet carry no handler and do nothing.
   PopupMenuMore = std::make_unique<win::PopupMenu>(std::vector<win::MenuEntry>{
-      {L"N1", L"刷新", nullptr, {}},
+      {L"N1", L"刷新", [this] { N1Click(); }, {}},
       {L"N2", L"置于最前", nullptr, {}},
       {L"N3", L"反馈信息", nullptr, {}},
       {L"N4", L"访问官方网站", nullptr, {}},
@@ -114,7 +135,9 @@ void TFormMain::FormCreate() {
   SetSize(kClientWidth, kClientHeight);
   SetClientSize(kClientWidth, kClientHeight);
   SetCaption(kCaption);
-  // 4. The embedded browser's bounds and first navigation belong here.
+  // 4. The embedded browser in its place, then its first navigation: the loading page.
+  EmbeddedWB1.Create(Handle(), 0, 30, 700, 394);
+  EmbeddedWB1.Navigate(pageFlow_.Start());
   // 5. The search box and its button.
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   const auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
@@ -170,10 +193,30 @@ void TFormMain::BringBack() {
 
 void TFormMain::Quit() { application_.Terminate(); }
 
+void TFormMain::RefreshPage() { EmbeddedWB1.Navigate(pageFlow_.Refresh(BuildRefreshAddress())); }
+
+void TFormMain::EmbeddedWB1DocumentComplete(const std::u16string& url) {
+  if (auto next = pageFlow_.DocumentComplete(url)) EmbeddedWB1.Navigate(*next);
+}
+
+void TFormMain::EmbeddedWB1NavigateError() {
+  if (auto next = pageFlow_.NavigateError()) EmbeddedWB1.Navigate(*next);
+}
+
+void TFormMain::EmbeddedWB1NewWindow3(const std::u16string& url, bool& cancel) {
+  // The engine opens no window of its own. Only web and mail addresses go on to the default
+  // browser: anything else a page asks for (file:, script, UNC or drive paths, other
+  // protocols) could start a local program, and is dropped.
+  cancel = true;
+  if (portal::IsShellSafeAddress(url)) ShellOpen(url);
+}
+
 void TFormMain::TrayIcon1Click() { BringBack(); }
 void TFormMain::N12Click() { BringBack(); }
 void TFormMain::N13Click() { Quit(); }
 void TFormMain::N6Click() { Quit(); }
+void TFormMain::N1Click() { RefreshPage(); }
+void TFormMain::sTitleBar1Items6Click() { RefreshPage(); }
 
 LRESULT TFormMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {

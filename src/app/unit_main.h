@@ -7,8 +7,10 @@
 #include "addresses.h"
 #include "application.h"
 #include "form.h"
+#include "page_flow.h"
 #include "popup_menu.h"
 #include "tray_icon.h"
+#include "web_browser.h"
 
 class TFormMain : public win::Form {
  public:
@@ -24,8 +26,14 @@ class TFormMain : public win::Form {
   void N12Click();
   void N13Click();
   void N6Click();
+  void N1Click();
+  void sTitleBar1Items6Click();
+  void EmbeddedWB1DocumentComplete(const std::u16string& url);
+  void EmbeddedWB1NavigateError();
+  void EmbeddedWB1NewWindow3(const std::u16string& url, bool& cancel);
 
   // Components.
+  win::WebBrowser EmbeddedWB1;
   win::TrayIcon TrayIcon1;
   std::unique_ptr<win::PopupMenu> PopupMenuTrayIcon;
   std::unique_ptr<win::PopupMenu> PopupMenuMore;
@@ -40,6 +48,10 @@ class TFormMain : public win::Form {
   // Brings the window back: normal state, shown in front, focused.
   void BringBack();
   void Quit();
+  // Loads the compact page again, with the time of day as a cache-buster.
+  void RefreshPage();
+
+  portal::PageFlow pageFlow_;
 };
 
 // The program's main window, set before its creation handler runs.
@@ -54,3 +66,10 @@ std::u16string BuildRefreshAddress();
 
 // The running executable's full path.
 std::u16string ExecutablePath();
+
+// The error page carried inside the program, shown when the one on disk cannot be loaded.
+std::u16string BuiltInErrorAddress();
+
+// Hands an address to the shell, which opens it with the user's default handler. The result is
+// not looked at: a failure has no effect.
+void ShellOpen(const std::u16string& address);

@@ -2,6 +2,7 @@
 
 #include <ole2.h>
 
+#include <algorithm>
 #include <string>
 
 #include "form.h"
@@ -42,6 +43,7 @@ Application::~Application() {
 }
 
 Application& Application::Instance() { return *g_instance; }
+Application* Application::Current() { return g_instance; }
 
 void Application::Initialize() {
   if (SUCCEEDED(OleInitialize(nullptr))) ++oleInits_;
@@ -49,6 +51,57 @@ void Application::Initialize() {
 
 void Application::RegisterForm(Form& form) {
   if (!mainForm_) mainForm_ = &form;
+  forms_.push_back(&form);
+}
+
+void Application::UnregisterForm(Form& form) {
+  forms_.erase(std::remove(forms_.begin(), forms_.end(), &form), forms_.end());
+  if (mainForm_ == &form) mainForm_ = nullptr;
+}
+
+void Application::AddMessageFilter(MessageFilter& filter) {
+  if (std::find(filters_.begin(), filters_.end(), &filter) == filters_.end()) {
+    filters_.push_back(&filter);
+  }
+}
+
+void Application::RemoveMessageFilter(MessageFilter& filter) {
+  filters_.erase(std::remove(filters_.begin(), filters_.end(), &filter), filters_.end());
+}
+
+bool Application::PreTranslateMessage(MSG& msg) {
+  for (MessageFilter* filter : filters_) {
+    if (filter->PreTranslateMessage(msg)) return true;
+  }
+  if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB || !msg.hwnd) return false;
+  if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
+  const HWND top = GetAncestor(msg.hwnd, GA_ROOT);
+  const bool ours = std::any_of(forms_.begin(), forms_.end(),
+                                [top](Form* form) { return form->Handle() == top; });
+  if (!ours) return false;
+  // The control holding the focus, as a direct child of the form.
+  HWND current = GetFocus();
+  while (current && GetParent(current) != top) current = GetParent(current);
+  const HWND next = GetNextDlgTabItem(top, current, GetKeyState(VK_SHIFT) < 0);
+  if (!next) return false;
+  ::SetFocus(next);
+  if (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) {
+    SendMessageW(next, EM_SETSEL, 0, -1);
+  }
+  return true;
+}
+
+void Application::ProcessMessages() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      terminated_ = true;
+      break;
+    }
+    if (PreTranslateMessage(msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
 }
 
 int Application::Run(int showCommand) {
@@ -64,6 +117,7 @@ int Application::Run(int showCommand) {
   while (!terminated_) {
     const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0 || got == -1) break;
+    if (PreTranslateMessage(msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }

@@ -6,12 +6,23 @@
 #include <windows.h>
 
 #include <string_view>
+#include <vector>
 
 #include "base_window.h"
 
 namespace win {
 
 class Form;
+
+// Sees each message of the loop before it is translated and dispatched.
+class MessageFilter {
+ public:
+  // True when the message has been dealt with and must go no further.
+  virtual bool PreTranslateMessage(MSG& msg) = 0;
+
+ protected:
+  ~MessageFilter() = default;
+};
 
 class Application {
  public:
@@ -22,6 +33,8 @@ class Application {
   Application& operator=(const Application&) = delete;
 
   static Application& Instance();
+  // The application object of the process, if there is one.
+  static Application* Current();
 
   // Initialises OLE for the thread once more (balanced at destruction).
   void Initialize();
@@ -32,6 +45,7 @@ class Application {
 
   // The first form registered becomes the main form: closing it ends the program.
   void RegisterForm(Form& form);
+  void UnregisterForm(Form& form);
   Form* MainForm() const { return mainForm_; }
 
   // The hidden application window.
@@ -40,6 +54,17 @@ class Application {
   // Shows the main form as the launcher asked (showCommand from STARTUPINFO) and runs the
   // message loop until Terminate. Returns the exit code.
   int Run(int showCommand);
+
+  // Filters see messages in the order they were added.
+  void AddMessageFilter(MessageFilter& filter);
+  void RemoveMessageFilter(MessageFilter& filter);
+
+  // What the loop does with a message before translating and dispatching it: the filters, then
+  // Tab and Shift+Tab moving the focus between the controls of a form. True when handled.
+  bool PreTranslateMessage(MSG& msg);
+
+  // Handles every message waiting in the queue as the loop would, then returns.
+  void ProcessMessages();
 
   // Ends the message loop once the current message has been handled.
   void Terminate();
@@ -56,6 +81,8 @@ class Application {
 
   HiddenWindow window_;
   Form* mainForm_ = nullptr;
+  std::vector<Form*> forms_;
+  std::vector<MessageFilter*> filters_;
   bool mainFormOnTaskBar_ = false;
   bool terminated_ = false;
   int oleInits_ = 0;

@@ -18,6 +18,8 @@ void Form::CreateParams(win::CreateParams& params) {
   params.windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
 }
 
+Form::~Form() { application_.UnregisterForm(*this); }
+
 void Form::CreateHandle() {
   win::CreateParams params;
   CreateParams(params);

@@ -35,6 +35,7 @@ struct CreateParams {
 class Form : public BaseWindow {
  public:
   Form(Application& application, std::wstring_view className);
+  ~Form() override;
 
   // Creates the native window (invisible) and then runs FormCreate. A failure inside
   // FormCreate is reported in the standard error box; the window exists all the same.

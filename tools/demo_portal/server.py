@@ -133,8 +133,10 @@ class PortalServer(ThreadingHTTPServer):
     daemon_threads = True
 
     def __init__(self, port, log_path):
-        super().__init__(("127.0.0.1", port), PortalHandler)
+        # Ready before binding: a failed bind closes the server at once.
         self._log_lock = threading.Lock()
+        self._log = None
+        super().__init__(("127.0.0.1", port), PortalHandler)
         self._log = open(log_path, "ab") if log_path else None
 
     def record(self, raw_line):
