@@ -1,6 +1,7 @@
 #include "unit_main.h"
 
 #include <float.h>
+
 #include <shellapi.h>
 
 #include <algorithm>
@@ -19,7 +20,7 @@ namespace {
 constexpr wchar_t kCaption[] = L"Lumivar迷你版";
 constexpr int kClientWidth = 700;
 constexpr int kClientHeight = 425;
-constexpr int kProgramIcon = 1;  // the main icon resource
+constexpr int kProgramIcon = 1;                            // the main icon resource
 constexpr wchar_t kBuiltInErrorPage[] = L"FALLBACK.HTML";  // an HTML resource (type 23)
 
 // Detaches an input attachment however the code between attach and detach leaves.

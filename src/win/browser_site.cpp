@@ -119,9 +119,9 @@ STDMETHODIMP BrowserSite::CanInPlaceActivate() { return owner_ ? S_OK : S_FALSE;
 STDMETHODIMP BrowserSite::OnInPlaceActivate() { return S_OK; }
 STDMETHODIMP BrowserSite::OnUIActivate() { return S_OK; }
 
-STDMETHODIMP BrowserSite::GetWindowContext(IOleInPlaceFrame** frame,
-                                           IOleInPlaceUIWindow** document, LPRECT position,
-                                           LPRECT clip, LPOLEINPLACEFRAMEINFO frameInfo) {
+STDMETHODIMP BrowserSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
+                                           LPRECT position, LPRECT clip,
+                                           LPOLEINPLACEFRAMEINFO frameInfo) {
   if (!frame || !document || !position || !clip || !frameInfo) return E_POINTER;
   *document = nullptr;
   *frame = nullptr;
@@ -214,9 +214,8 @@ STDMETHODIMP BrowserSite::QueryStatus(const GUID* group, ULONG count, OLECMD com
   if (!group || *group != kDocHostCommandHandler) return OLECMDERR_E_UNKNOWNGROUP;
   if (!commands) return E_POINTER;
   for (ULONG i = 0; i < count; ++i) {
-    commands[i].cmdf = commands[i].cmdID == OLECMDID_SHOWSCRIPTERROR
-                           ? OLECMDF_SUPPORTED | OLECMDF_ENABLED
-                           : 0;
+    commands[i].cmdf =
+        commands[i].cmdID == OLECMDID_SHOWSCRIPTERROR ? OLECMDF_SUPPORTED | OLECMDF_ENABLED : 0;
   }
   return S_OK;
 }

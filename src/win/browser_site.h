@@ -6,6 +6,7 @@
 #pragma once
 
 #include <windows.h>
+
 #include <docobj.h>
 #include <exdisp.h>
 #include <mshtmhst.h>
@@ -31,8 +32,7 @@ class BrowserSiteOwner {
 // The user-interface flags the host gives the engine: no 3-D border, no scroll bars, forms
 // auto-completion, themed page controls.
 inline constexpr DWORD kHostUiFlags = DOCHOSTUIFLAG_NO3DBORDER | DOCHOSTUIFLAG_SCROLL_NO |
-                                      DOCHOSTUIFLAG_ENABLE_FORMS_AUTOCOMPLETE |
-                                      DOCHOSTUIFLAG_THEME;
+                                      DOCHOSTUIFLAG_ENABLE_FORMS_AUTOCOMPLETE | DOCHOSTUIFLAG_THEME;
 
 // Whether a keyboard message is one the engine must never act on (Ctrl+N), read with the key
 // state of the moment.
@@ -105,8 +105,8 @@ class BrowserSite final : public IOleClientSite,
   STDMETHODIMP GetTypeInfoCount(UINT* count) override;
   STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
   STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
-  STDMETHODIMP Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAMS* params,
-                      VARIANT* result, EXCEPINFO*, UINT*) override;
+  STDMETHODIMP Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                      EXCEPINFO*, UINT*) override;
 
  private:
   // The in-place frame the control asks for: the top-level window around the site's window.

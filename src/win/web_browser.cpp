@@ -100,8 +100,8 @@ void WebBrowser::Create(HWND parent, int left, int top, int width, int height) {
 
 void WebBrowser::Navigate(const std::u16string& address) {
   if (!browser_) return;
-  BSTR url = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(address.data()),
-                               UINT(address.size()));
+  BSTR url =
+      SysAllocStringLen(reinterpret_cast<const OLECHAR*>(address.data()), UINT(address.size()));
   VARIANT flags = Omitted(), target = Omitted(), postData = Omitted(), headers = Omitted();
   // A navigation the engine rejects outright has no answer of ours: the result is not used.
   browser_->Navigate(url, &flags, &target, &postData, &headers);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+
 #include <exdisp.h>
 #include <oleidl.h>
 

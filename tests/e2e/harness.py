@@ -54,9 +54,28 @@ def launch(show_command):
                           timeout=60).returncode
 
 
-def start(*args):
-    return subprocess.Popen([ENV["WINELOADER"], EXE, *args], env=ENV,
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+def start(*args, wine_debug=None, stderr_path=None):
+    """Starts the program. wine_debug sets Wine's debug channels for it; stderr_path receives
+    what Wine writes on its standard error (the channels' output)."""
+    env = dict(ENV)
+    if wine_debug:
+        env["WINEDEBUG"] = wine_debug
+    stderr = subprocess.DEVNULL
+    if stderr_path:
+        Path(stderr_path).parent.mkdir(parents=True, exist_ok=True)
+        stderr = open(stderr_path, "wb")
+    try:
+        return subprocess.Popen([ENV["WINELOADER"], EXE, *args], env=env,
+                                stdout=subprocess.DEVNULL, stderr=stderr)
+    finally:
+        if stderr is not subprocess.DEVNULL:
+            stderr.close()
+
+
+def cpu_seconds(pid):
+    """User and system time a Linux process has used so far."""
+    fields = Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
 
 def probe(*args):

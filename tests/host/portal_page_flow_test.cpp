@@ -48,10 +48,18 @@ TEST_P(PageFlowTest, AnswersEachEventWithItsNavigation) {
   for (const Step& step : GetParam().steps) {
     std::optional<std::u16string> navigation;
     switch (step.kind) {
-      case Step::kStart: navigation = flow.Start(); break;
-      case Step::kComplete: navigation = flow.DocumentComplete(step.url); break;
-      case Step::kError: navigation = flow.NavigateError(); break;
-      case Step::kRefresh: navigation = flow.Refresh(std::u16string(step.url)); break;
+      case Step::kStart:
+        navigation = flow.Start();
+        break;
+      case Step::kComplete:
+        navigation = flow.DocumentComplete(step.url);
+        break;
+      case Step::kError:
+        navigation = flow.NavigateError();
+        break;
+      case Step::kRefresh:
+        navigation = flow.Refresh(std::u16string(step.url));
+        break;
     }
     const std::u16string expected = Resolve(step.expected, table);
     if (expected.empty()) {
@@ -66,7 +74,8 @@ TEST_P(PageFlowTest, AnswersEachEventWithItsNavigation) {
 
 const std::u16string_view kLoadingAsPath =
     u"C:\\Program Files\\MiniKorvel\\bin\\..\\Res\\loading.html";
-const std::u16string_view kLoadingAsFileUrl = u"file:///C:/Program%20Files/MiniKorvel/Res/loading.html";
+const std::u16string_view kLoadingAsFileUrl =
+    u"file:///C:/Program%20Files/MiniKorvel/Res/loading.html";
 const std::u16string_view kRefresh = u"http://portal.example/mini_web/frame.html?&_=9:05:01";
 
 INSTANTIATE_TEST_SUITE_P(
@@ -133,8 +142,7 @@ TEST(IsLoadingPageAddress, MatchesTheBackslashTextAnywhereAndFileAddresses) {
       {u"", false},
   };
   for (const AddressCase& c : cases) {
-    EXPECT_EQ(IsLoadingPageAddress(c.url), c.expected)
-        << std::string(c.url.begin(), c.url.end());
+    EXPECT_EQ(IsLoadingPageAddress(c.url), c.expected) << std::string(c.url.begin(), c.url.end());
   }
 }
 

@@ -4,6 +4,7 @@
 // window's own event sink. Navigations are watched through a second sink on the control.
 #include <gtest/gtest.h>
 #include <windows.h>
+
 #include <shellapi.h>
 #include <tlhelp32.h>
 
@@ -134,7 +135,8 @@ TEST_P(RefreshTest, LoadsTheCompactPageWithTheTimeOfDayAndStartsOver) {
   const std::u16string latest = BuildRefreshAddress();
   const std::vector<std::wstring> navigations = Settle(3);
   ASSERT_EQ(navigations.size(), 3u);
-  EXPECT_TRUE(navigations[0] == W(earliest) || navigations[0] == W(latest)) << navigations[0].c_str();
+  EXPECT_TRUE(navigations[0] == W(earliest) || navigations[0] == W(latest))
+      << navigations[0].c_str();
   EXPECT_EQ(navigations[0].rfind(W(PortalAddresses.FrameAddress) + L"&_=", 0), 0u);
   // Wine's control reports an error for every page: the flow starts over from the error page.
   EXPECT_EQ(navigations[1], W(PortalAddresses.ErrorPagePath));
@@ -194,9 +196,12 @@ TEST_F(PageHostTest, NewWindowsAreCancelledAndOnlyWebAddressesReachTheShell) {
   ASSERT_FALSE(ProcessRuns(L"notepad.exe"));
 
   const wchar_t* const refused[] = {
-      L"file:///C:/windows/notepad.exe", L"C:\\windows\\notepad.exe",
-      L"\\\\127.0.0.1\\c$\\windows\\notepad.exe", L"javascript:alert(1)",
-      L"vbscript:msgbox(1)", L"res://C:\\windows\\system32\\shdoclc.dll/dnserror.htm",
+      L"file:///C:/windows/notepad.exe",
+      L"C:\\windows\\notepad.exe",
+      L"\\\\127.0.0.1\\c$\\windows\\notepad.exe",
+      L"javascript:alert(1)",
+      L"vbscript:msgbox(1)",
+      L"res://C:\\windows\\system32\\shdoclc.dll/dnserror.htm",
       L"notepad.exe",
   };
   for (const wchar_t* url : refused) {

@@ -4,6 +4,7 @@
 // them.
 #include <gtest/gtest.h>
 #include <windows.h>
+
 #include <mshtmhst.h>
 
 #include <optional>
@@ -88,7 +89,8 @@ TEST_F(WebBrowserTest, SitsInPlaceWithoutBorder) {
   EXPECT_EQ(bounds.bottom - bounds.top, 394);
   const LONG_PTR exStyle = GetWindowLongPtrW(Browser().Handle(), GWL_EXSTYLE);
   EXPECT_FALSE(exStyle & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE | WS_EX_WINDOWEDGE));
-  EXPECT_FALSE(GetWindowLongPtrW(Browser().Handle(), GWL_STYLE) & (WS_BORDER | WS_HSCROLL | WS_VSCROLL));
+  EXPECT_FALSE(GetWindowLongPtrW(Browser().Handle(), GWL_STYLE) &
+               (WS_BORDER | WS_HSCROLL | WS_VSCROLL));
   // The control's own window fills the host window.
   const HWND control = GetWindow(Browser().Handle(), GW_CHILD);
   ASSERT_TRUE(control);
@@ -112,15 +114,14 @@ TEST_F(WebBrowserTest, GivesTheEngineItsUserInterfaceFlags) {
   EXPECT_EQ(info.pchHostNS, nullptr);
 }
 
+BOOL CALLBACK CountVisible(HWND window, LPARAM count) {
+  if (IsWindowVisible(window)) ++*reinterpret_cast<int*>(count);
+  return TRUE;
+}
+
 int CountThreadWindows() {
   int count = 0;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM data) -> BOOL {
-        if (IsWindowVisible(window)) ++*reinterpret_cast<int*>(data);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&count));
+  EnumThreadWindows(GetCurrentThreadId(), CountVisible, reinterpret_cast<LPARAM>(&count));
   return count;
 }
 
@@ -256,14 +257,14 @@ TEST_P(BrowserKeyTest, OnlyCtrlNIsKeptFromTheEngine) {
   SetKeyboardState(keys);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Keys, BrowserKeyTest,
-    ::testing::Values(KeyCase{"CtrlN", true, true, false, false, true},
-                      KeyCase{"CtrlShiftN", true, true, true, false, false},
-                      KeyCase{"CtrlAltN", true, true, false, true, false},
-                      KeyCase{"PlainN", true, false, false, false, false},
-                      KeyCase{"CtrlNInAnotherControl", false, true, false, false, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Keys, BrowserKeyTest,
+                         ::testing::Values(KeyCase{"CtrlN", true, true, false, false, true},
+                                           KeyCase{"CtrlShiftN", true, true, true, false, false},
+                                           KeyCase{"CtrlAltN", true, true, false, true, false},
+                                           KeyCase{"PlainN", true, false, false, false, false},
+                                           KeyCase{"CtrlNInAnotherControl", false, true, false,
+                                                   false, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // The direct child of the form that holds the focus.
 HWND FocusedControl(HWND form) {

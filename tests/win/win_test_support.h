@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+
 #include <exdisp.h>
 #include <exdispid.h>
 #include <oleidl.h>
@@ -77,9 +78,7 @@ class NavigationRecorder final : public IDispatch {
   STDMETHODIMP_(ULONG) Release() override { return 1; }
   STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
   STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-    return E_NOTIMPL;
-  }
+  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
   STDMETHODIMP Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                       UINT*) override {
     if (member == DISPID_BEFORENAVIGATE2 && params->cArgs == 7) {
