@@ -17,6 +17,7 @@ foreach(page loading.html error.html)
 endforeach()
 
 add_subdirectory(src/portal)
+add_subdirectory(src/skin)
 add_subdirectory(src/win)
 add_subdirectory(src/app)
 

@@ -7,7 +7,7 @@ MK_DEMO_PORT=${MK_DEMO_PORT:-18631}
 MK_DEMO_BASE="http://127.0.0.1:${MK_DEMO_PORT}"
 
 MK_PACKAGES=(
-  cmake ninja-build g++ python3 libgtest-dev libgmock-dev googletest
+  cmake ninja-build g++ python3 libgtest-dev libgmock-dev googletest zlib1g-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-i686-dev mingw-w64-x86-64-dev
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 libz-mingw-w64-dev
   wine wine32:i386 wine64 xvfb xauth x11-utils xdotool imagemagick fonts-wqy-microhei
