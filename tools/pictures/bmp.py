@@ -12,7 +12,8 @@ Depths:
     32  B G R A per pixel; A is straight (not premultiplied) alpha, copied from the input
     24  B G R per pixel; every input pixel must be opaque
      8  one palette index per pixel; every input pixel must be opaque and the picture may
-        hold at most 256 colours; the palette lists them in ascending R G B order
+        hold at most 256 colours; the palette always has 256 entries (biClrUsed 256): the
+        picture's colours in ascending R G B order, then black for the unused ones
 
 The file holds no resolution, no timestamp and nothing else besides the pixels, so the same
 pixels always give the same bytes.
@@ -74,6 +75,7 @@ def encode(width, height, depth, rgba):
             raise ValueError(f"8 bpp holds 256 colours, the picture has {len(colours)}")
         index = {c: n for n, c in enumerate(colours)}
         palette = b"".join(bytes((c[2], c[1], c[0], 0)) for c in colours)
+        palette += bytes(4 * (256 - len(colours)))
     row_bytes = stride(width, depth)
     rows = []
     for y in range(height - 1, -1, -1):
