@@ -112,6 +112,23 @@ TFormMain::TFormMain(win::Application& application)
       {L"N14", L"-", nullptr, {}},
       {L"N13", L"退出", [this] { N13Click(); }, {}},
   });
+  TitleIcon = win::LoadPictureResource(L"LOGO");
+  GlyphLogin = win::LoadPictureResource(L"GLYPH_LOGIN");
+  GlyphRegister = win::LoadPictureResource(L"GLYPH_REGISTER");
+  GlyphMore = win::LoadPictureResource(L"GLYPH_MORE");
+  GlyphRefresh = win::LoadPictureResource(L"GLYPH_REFRESH");
+  // The title bar: four items with glyphs between invisible spacers, right-aligned.
+  std::vector<win::TitleBarItem> items(7);
+  items[0] = {false, 40, 20, &GlyphLogin, [this] { sTitleBar1Items0Click(); }, nullptr};
+  items[1] = {true, 2, 18, nullptr, nullptr, nullptr};
+  items[2] = {false, 40, 20, &GlyphRegister, [this] { sTitleBar1Items1Click(); }, nullptr};
+  items[3] = {true, 2, 16, nullptr, nullptr, nullptr};
+  items[4] = {false, 27, 18, &GlyphMore, nullptr, PopupMenuMore.get()};
+  items[5] = {true, 2, 18, nullptr, nullptr, nullptr};
+  items[6] = {false, 27, 18, &GlyphRefresh, [this] { sTitleBar1Items6Click(); }, nullptr};
+  sSkinProvider1 = std::make_unique<win::SkinProvider>(*this, win::SkinTheme::Instance(),
+                                                       &TitleIcon, std::move(items), true);
+
   TrayIcon1.SetPopupMenu(PopupMenuTrayIcon.get());
   TrayIcon1.onClick = [this] { TrayIcon1Click(); };
   TrayIcon1.SetIcon(win::UniqueIcon(LoadProgramIcon(GetSystemMetrics(SM_CXSMICON), 0)));
@@ -217,6 +234,8 @@ void TFormMain::N12Click() { BringBack(); }
 void TFormMain::N13Click() { Quit(); }
 void TFormMain::N6Click() { Quit(); }
 void TFormMain::N1Click() { RefreshPage(); }
+void TFormMain::sTitleBar1Items0Click() { ShellOpen(portal::LoginAddress()); }
+void TFormMain::sTitleBar1Items1Click() { ShellOpen(portal::RegistrationAddress()); }
 void TFormMain::sTitleBar1Items6Click() { RefreshPage(); }
 
 LRESULT TFormMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -8,7 +8,9 @@
 #include "application.h"
 #include "form.h"
 #include "page_flow.h"
+#include "picture.h"
 #include "popup_menu.h"
+#include "skin_provider.h"
 #include "tray_icon.h"
 #include "web_browser.h"
 
@@ -27,10 +29,16 @@ class TFormMain : public win::Form {
   void N13Click();
   void N6Click();
   void N1Click();
+  void sTitleBar1Items0Click();
+  void sTitleBar1Items1Click();
   void sTitleBar1Items6Click();
   void EmbeddedWB1DocumentComplete(const std::u16string& url);
   void EmbeddedWB1NavigateError();
   void EmbeddedWB1NewWindow3(const std::u16string& url, bool& cancel);
+
+  // Pictures, before the components that show them.
+  win::Picture TitleIcon;
+  win::Picture GlyphLogin, GlyphRegister, GlyphMore, GlyphRefresh;
 
   // Components.
   win::WebBrowser EmbeddedWB1;
@@ -39,6 +47,8 @@ class TFormMain : public win::Form {
   std::unique_ptr<win::PopupMenu> PopupMenuMore;
   HWND sEditSearch = nullptr;        // child window, destroyed with the form
   HWND RzBmpButtonSearch = nullptr;  // child window, destroyed with the form
+  // The skinned frame and title bar; after the menus it drops down.
+  std::unique_ptr<win::SkinProvider> sSkinProvider1;
 
  protected:
   void CreateParams(win::CreateParams& params) override;

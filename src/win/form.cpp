@@ -156,6 +156,9 @@ void Form::Close() {
 }
 
 LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (LRESULT result = 0; hook_ && hook_->HookMessage(message, wParam, lParam, result)) {
+    return result;
+  }
   switch (message) {
     case WM_CLOSE:
       Close();

@@ -14,6 +14,16 @@ namespace win {
 
 class Application;
 
+// Sees a form's messages before the form does: the skin takes its frame's messages this way.
+class MessageHook {
+ public:
+  // True when the message is dealt with; `result` is then the window procedure's answer.
+  virtual bool HookMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) = 0;
+
+ protected:
+  ~MessageHook() = default;
+};
+
 enum class WindowState { Normal, Minimized, Maximized };
 
 inline constexpr int kClassNameLength = 64;
@@ -62,6 +72,9 @@ class Form : public BaseWindow {
   std::wstring Caption() const;
   void CenterOnScreen();
 
+  // The hook sees every later message first (one hook per form; nullptr removes it).
+  void SetMessageHook(MessageHook* hook) { hook_ = hook; }
+
   // A close request: the close query decides; the main form's close ends the program, any
   // other form's close hides it.
   void Close();
@@ -81,6 +94,7 @@ class Form : public BaseWindow {
 
  private:
   std::wstring className_;
+  MessageHook* hook_ = nullptr;
   // A window state set while hidden, applied by the next Show.
   bool hasPendingState_ = false;
   WindowState pendingState_ = WindowState::Normal;
