@@ -348,7 +348,8 @@ def check_atlas(rects, atlas, atlas_png, problems):
     l, t, r, b = rects["edit-frame"]
     frame = [atlas(x, y)[:3] for y in range(t, b) for x in range(l, r)]
     problems.check(
-        frame[4] == (255, 255, 255) and all(p == (198, 23, 50) for i, p in enumerate(frame) if i != 4),
+        frame[4] == (255, 255, 255)
+        and all(p == (198, 23, 50) for i, p in enumerate(frame) if i != 4),
         "edit-frame is not a #C61732 frame round white",
     )
 
