@@ -117,6 +117,10 @@ TFormMain::TFormMain(win::Application& application)
   GlyphRegister = win::LoadPictureResource(L"GLYPH_REGISTER");
   GlyphMore = win::LoadPictureResource(L"GLYPH_MORE");
   GlyphRefresh = win::LoadPictureResource(L"GLYPH_REFRESH");
+  SearchPicture = win::LoadPictureResource(L"SEARCH_BUTTON");
+  controlFont_.reset(CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                 DEFAULT_PITCH | FF_DONTCARE, L"Tahoma"));
   // The title bar: four items with glyphs between invisible spacers, right-aligned.
   std::vector<win::TitleBarItem> items(7);
   items[0] = {false, 40, 20, &GlyphLogin, [this] { sTitleBar1Items0Click(); }, nullptr};
@@ -156,17 +160,12 @@ void TFormMain::FormCreate() {
   // 4. The embedded browser in its place, then its first navigation: the loading page.
   EmbeddedWB1.Create(Handle(), 0, 30, 700, 394);
   EmbeddedWB1.Navigate(pageFlow_.Start());
-  // 5. The search box and its button.
-  const HINSTANCE instance = GetModuleHandleW(nullptr);
-  const auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
-  sEditSearch = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"手饰",
-                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0, 0, 0, 0,
-                                Handle(), nullptr, instance, nullptr);
-  SendMessageW(sEditSearch, WM_SETFONT, font, FALSE);
-  SetWindowPos(sEditSearch, nullptr, 570, 0, 100, 22, SWP_NOZORDER | SWP_NOACTIVATE);
-  RzBmpButtonSearch = CreateWindowExW(0, L"BUTTON", L"搜", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 669,
-                                      0, 21, 22, Handle(), nullptr, instance, nullptr);
-  SendMessageW(RzBmpButtonSearch, WM_SETFONT, font, FALSE);
+  // 5. The search box and its button, which covers the box's last column: one framed field.
+  sEditSearch.Create(Handle(), win::SkinTheme::Instance(), L"", controlFont_.get(), RGB(0, 0, 0));
+  sEditSearch.SetText(L"手饰");
+  sEditSearch.SetBounds(570, 0, 100, 22);
+  RzBmpButtonSearch.Create(Handle(), 669, 0, 21, 22, &SearchPicture);
+  RzBmpButtonSearch.onClick = [this] { RzBmpButtonSearchClick(); };
   // 6. The notification-area icon, before the window shows, with the caption as its tip.
   TrayIcon1.SetVisible(true);
   TrayIcon1.SetHint(Caption());
@@ -236,6 +235,11 @@ void TFormMain::N6Click() { Quit(); }
 void TFormMain::N1Click() { RefreshPage(); }
 void TFormMain::sTitleBar1Items0Click() { ShellOpen(portal::LoginAddress()); }
 void TFormMain::sTitleBar1Items1Click() { ShellOpen(portal::RegistrationAddress()); }
+
+void TFormMain::RzBmpButtonSearchClick() {
+  // The whole text as typed, untrimmed; an empty text still searches.
+  ShellOpen(portal::BuildSearchAddress(win::Utf16(sEditSearch.Text())));
+}
 void TFormMain::sTitleBar1Items6Click() { RefreshPage(); }
 
 LRESULT TFormMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -243,6 +247,11 @@ LRESULT TFormMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_RESTOREREQUEST:
       RestoreRequest();
       return 0;
+    case WM_CTLCOLOREDIT:
+      if (reinterpret_cast<HWND>(lParam) == sEditSearch.Handle()) {
+        return sEditSearch.ControlColour(reinterpret_cast<HDC>(wParam));
+      }
+      break;
     case WM_QUERYENDSESSION:
       WMQueryEndSession();
       // Ending is our answer: an answer of 0 would object to the user's log-off or shutdown.
@@ -256,6 +265,7 @@ LRESULT TFormMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     default:
-      return Form::HandleMessage(message, wParam, lParam);
+      break;
   }
+  return Form::HandleMessage(message, wParam, lParam);
 }

@@ -6,11 +6,13 @@
 
 #include "addresses.h"
 #include "application.h"
+#include "bitmap_button.h"
 #include "form.h"
 #include "page_flow.h"
 #include "picture.h"
 #include "popup_menu.h"
 #include "skin_provider.h"
+#include "skinned_edit.h"
 #include "tray_icon.h"
 #include "web_browser.h"
 
@@ -32,6 +34,7 @@ class TFormMain : public win::Form {
   void sTitleBar1Items0Click();
   void sTitleBar1Items1Click();
   void sTitleBar1Items6Click();
+  void RzBmpButtonSearchClick();
   void EmbeddedWB1DocumentComplete(const std::u16string& url);
   void EmbeddedWB1NavigateError();
   void EmbeddedWB1NewWindow3(const std::u16string& url, bool& cancel);
@@ -39,14 +42,15 @@ class TFormMain : public win::Form {
   // Pictures, before the components that show them.
   win::Picture TitleIcon;
   win::Picture GlyphLogin, GlyphRegister, GlyphMore, GlyphRefresh;
+  win::Picture SearchPicture;
 
   // Components.
   win::WebBrowser EmbeddedWB1;
   win::TrayIcon TrayIcon1;
   std::unique_ptr<win::PopupMenu> PopupMenuTrayIcon;
   std::unique_ptr<win::PopupMenu> PopupMenuMore;
-  HWND sEditSearch = nullptr;        // child window, destroyed with the form
-  HWND RzBmpButtonSearch = nullptr;  // child window, destroyed with the form
+  win::SkinnedEdit sEditSearch;
+  win::BitmapButton RzBmpButtonSearch;
   // The skinned frame and title bar; after the menus it drops down.
   std::unique_ptr<win::SkinProvider> sSkinProvider1;
 
@@ -62,6 +66,7 @@ class TFormMain : public win::Form {
   void RefreshPage();
 
   portal::PageFlow pageFlow_;
+  win::UniqueFont controlFont_;  // Tahoma, 8 points
 };
 
 // The program's main window, set before its creation handler runs.
