@@ -59,6 +59,12 @@ add_test(NAME program_is_self_contained_gui_exe
          COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/static/check_pe.py ${MK_OBJDUMP}
                  $<TARGET_FILE:MiniKorvel> ${CMAKE_SYSTEM_PROCESSOR})
 set_tests_properties(program_is_self_contained_gui_exe PROPERTIES LABELS static)
+add_test(NAME program_version_and_manifest
+         COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/static/check_version_resource.py
+                 $<TARGET_FILE:MiniKorvel> ${PROJECT_VERSION})
+set_tests_properties(program_version_and_manifest PROPERTIES LABELS static)
 
+# The installer and the portable zip, with their checks.
+add_subdirectory(installer)
 add_subdirectory(tests/win)
 add_subdirectory(tests/e2e)

@@ -11,6 +11,7 @@ MK_PACKAGES=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-i686-dev mingw-w64-x86-64-dev
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 libz-mingw-w64-dev
   wine wine32:i386 wine64 xvfb xauth x11-utils xdotool imagemagick fonts-wqy-microhei
+  nsis 7zip
 )
 
 mk_log() { printf '\n== %s\n' "$*"; }
@@ -65,4 +66,23 @@ mk_build_host() {
   mk_log "Host tree: $MK_ROOT/build/host"
   cmake -S "$MK_ROOT" -B "$MK_ROOT/build/host" -G Ninja -DMK_SANITIZE=ON >/dev/null
   cmake --build "$MK_ROOT/build/host"
+}
+
+# mk_build_packages TREE DIST: the packages to ship, built from their own 32-bit release tree
+# (not the development tree, which is built for the demo portal): the program for
+# PORTAL_BASE_ADDRESS when set in the environment, otherwise for CMake's default, then the
+# installer and the portable zip (installer/package.py) into DIST.
+mk_build_packages() {
+  local tree=$1 dist=$2 base
+  if [ -n "${PORTAL_BASE_ADDRESS:-}" ]; then
+    base=(-DPORTAL_BASE_ADDRESS="$PORTAL_BASE_ADDRESS")
+  else
+    base=(-UPORTAL_BASE_ADDRESS)
+  fi
+  mk_log "Release tree (i686): $tree"
+  cmake -S "$MK_ROOT" -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$MK_ROOT/cmake/toolchain-i686-w64-mingw32.cmake" \
+    -DMK_DIST_DIR="$dist" "${base[@]}" >/dev/null
+  mk_log "Packages for $(sed -n 's/^PORTAL_BASE_ADDRESS:STRING=//p' "$tree/CMakeCache.txt"): $dist"
+  cmake --build "$tree" --target packages
 }
