@@ -84,34 +84,6 @@ TFormMain::TFormMain(win::Application& application)
   EmbeddedWB1.onNewWindow3 = [this](const std::u16string& url, bool& cancel) {
     EmbeddedWB1NewWindow3(url, cancel);
   };
-  // Entries whose commands are not handled here yet carry no handler and do nothing.
-  PopupMenuMore = std::make_unique<win::PopupMenu>(std::vector<win::MenuEntry>{
-      {L"N1", L"刷新", [this] { N1Click(); }, {}},
-      {L"N2", L"置于最前", nullptr, {}},
-      {L"N3", L"反馈信息", nullptr, {}},
-      {L"N4", L"访问官方网站", nullptr, {}},
-      {L"N7", L"-", nullptr, {}},
-      {L"N5", L"关于我们", nullptr, {}},
-      {L"N8", L"-", nullptr, {}},
-      {L"N6", L"退出", [this] { N6Click(); }, {}},
-  });
-  PopupMenuTrayIcon = std::make_unique<win::PopupMenu>(std::vector<win::MenuEntry>{
-      {L"PMTIAbout", L"关于我们", nullptr, {}},
-      {L"N10", L"访问官方网站", nullptr, {}},
-      {L"N11",
-       L"相关网站",
-       nullptr,
-       {
-           {L"N9", L"Lumivar 资讯", nullptr, {}},
-           {L"N16", L"Lumivar 物流", nullptr, {}},
-           {L"N17", L"Lumivar 展会", nullptr, {}},
-           {L"N18", L"Lumivar 商学院", nullptr, {}},
-       }},
-      {L"N15", L"-", nullptr, {}},
-      {L"N12", L"打开主面板", [this] { N12Click(); }, {}},
-      {L"N14", L"-", nullptr, {}},
-      {L"N13", L"退出", [this] { N13Click(); }, {}},
-  });
   TitleIcon = win::LoadPictureResource(L"LOGO");
   GlyphLogin = win::LoadPictureResource(L"GLYPH_LOGIN");
   GlyphRegister = win::LoadPictureResource(L"GLYPH_REGISTER");
@@ -121,6 +93,41 @@ TFormMain::TFormMain(win::Application& application)
   controlFont_.reset(CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                  DEFAULT_PITCH | FF_DONTCARE, L"Tahoma"));
+  MenuAboutPicture = win::LoadPictureResource(L"MENU_ABOUT");
+  MenuRefreshPicture = win::LoadPictureResource(L"MENU_REFRESH");
+  menuPainter_ = std::make_unique<win::MenuPainter>(win::SkinTheme::Instance());
+  // Entries whose commands are not handled here yet carry no handler and do nothing.
+  PopupMenuMore = std::make_unique<win::PopupMenu>(
+      std::vector<win::MenuEntry>{
+          {L"N1", L"刷新", [this] { N1Click(); }, {}, &MenuRefreshPicture},
+          {L"N2", L"置于最前", nullptr, {}},
+          {L"N3", L"反馈信息", nullptr, {}},
+          {L"N4", L"访问官方网站", nullptr, {}},
+          {L"N7", L"-", nullptr, {}},
+          {L"N5", L"关于我们", nullptr, {}},
+          {L"N8", L"-", nullptr, {}},
+          {L"N6", L"退出", [this] { N6Click(); }, {}},
+      },
+      menuPainter_.get());
+  PopupMenuTrayIcon = std::make_unique<win::PopupMenu>(
+      std::vector<win::MenuEntry>{
+          {L"PMTIAbout", L"关于我们", nullptr, {}, &MenuAboutPicture},
+          {L"N10", L"访问官方网站", nullptr, {}},
+          {L"N11",
+           L"相关网站",
+           nullptr,
+           {
+               {L"N9", L"Lumivar 资讯", nullptr, {}},
+               {L"N16", L"Lumivar 物流", nullptr, {}},
+               {L"N17", L"Lumivar 展会", nullptr, {}},
+               {L"N18", L"Lumivar 商学院", nullptr, {}},
+           }},
+          {L"N15", L"-", nullptr, {}},
+          {L"N12", L"打开主面板", [this] { N12Click(); }, {}},
+          {L"N14", L"-", nullptr, {}},
+          {L"N13", L"退出", [this] { N13Click(); }, {}},
+      },
+      menuPainter_.get());
   // The title bar: four items with glyphs between invisible spacers, right-aligned.
   std::vector<win::TitleBarItem> items(7);
   items[0] = {false, 40, 20, &GlyphLogin, [this] { sTitleBar1Items0Click(); }, nullptr};
@@ -130,8 +137,8 @@ TFormMain::TFormMain(win::Application& application)
   items[4] = {false, 27, 18, &GlyphMore, nullptr, PopupMenuMore.get()};
   items[5] = {true, 2, 18, nullptr, nullptr, nullptr};
   items[6] = {false, 27, 18, &GlyphRefresh, [this] { sTitleBar1Items6Click(); }, nullptr};
-  sSkinProvider1 = std::make_unique<win::SkinProvider>(*this, win::SkinTheme::Instance(),
-                                                       &TitleIcon, std::move(items), true);
+  sSkinProvider1 = std::make_unique<win::SkinProvider>(
+      *this, win::SkinTheme::Instance(), menuPainter_.get(), &TitleIcon, std::move(items), true);
 
   TrayIcon1.SetPopupMenu(PopupMenuTrayIcon.get());
   TrayIcon1.onClick = [this] { TrayIcon1Click(); };

@@ -43,9 +43,11 @@ class TFormMain : public win::Form {
   win::Picture TitleIcon;
   win::Picture GlyphLogin, GlyphRegister, GlyphMore, GlyphRefresh;
   win::Picture SearchPicture;
+  win::Picture MenuAboutPicture, MenuRefreshPicture;
 
   // Components.
   win::WebBrowser EmbeddedWB1;
+  std::unique_ptr<win::MenuPainter> menuPainter_;  // every menu's skin
   win::TrayIcon TrayIcon1;
   std::unique_ptr<win::PopupMenu> PopupMenuTrayIcon;
   std::unique_ptr<win::PopupMenu> PopupMenuMore;

@@ -4,12 +4,14 @@
 
 #include <windows.h>
 
+#include <deque>
 #include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "handles.h"
+#include "menu_painter.h"
 
 namespace win {
 
@@ -17,12 +19,15 @@ struct MenuEntry {
   std::wstring name;     // the entry's designer name, e.g. "N13"
   std::wstring caption;  // "-" makes a separator
   std::function<void()> onClick;
-  std::vector<MenuEntry> children;  // non-empty: a submenu
+  std::vector<MenuEntry> children;   // non-empty: a submenu
+  const Picture* picture = nullptr;  // drawn in the icon column of a skinned menu
+  bool enabled = true;
 };
 
 class PopupMenu {
  public:
-  explicit PopupMenu(const std::vector<MenuEntry>& entries);
+  // With a painter, every item is drawn in the skin; without, the system draws the menu.
+  explicit PopupMenu(const std::vector<MenuEntry>& entries, const MenuPainter* painter = nullptr);
 
   HMENU Handle() const { return menu_.get(); }
 
@@ -38,7 +43,12 @@ class PopupMenu {
 
  private:
   HMENU Build(const std::vector<MenuEntry>& entries);
+  void Append(HMENU menu, UINT flags, UINT_PTR id, const MenuEntry& entry);
+  static LRESULT CALLBACK OwnerSubclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                        UINT_PTR id, DWORD_PTR self);
 
+  const MenuPainter* painter_;
+  std::deque<MenuItemData> items_;  // the owner-drawn items' data, at stable addresses
   UniqueMenu menu_;
   UINT nextCommand_ = 1;
   std::map<UINT, std::function<void()>> handlers_;

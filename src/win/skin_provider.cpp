@@ -55,10 +55,12 @@ bool Lit(const skin::TitleHit& state, skin::TitlePart part, int item = -1) {
 
 }  // namespace
 
-SkinProvider::SkinProvider(Form& form, const SkinTheme& theme, const Picture* titleIcon,
-                           std::vector<TitleBarItem> items, bool minimizeButton)
+SkinProvider::SkinProvider(Form& form, const SkinTheme& theme, const MenuPainter* menuPainter,
+                           const Picture* titleIcon, std::vector<TitleBarItem> items,
+                           bool minimizeButton)
     : form_(form),
       theme_(theme),
+      menuPainter_(menuPainter),
       titleIcon_(titleIcon),
       items_(std::move(items)),
       minimizeButton_(minimizeButton),
@@ -286,6 +288,35 @@ void SkinProvider::Release(bool perform) {
   }
 }
 
+void SkinProvider::ShowWindowMenu(POINT at) {
+  const HWND hwnd = Window();
+  const HMENU system = GetSystemMenu(hwnd, FALSE);
+  auto entry = [&](UINT command, const wchar_t* fallback, bool enabled) {
+    MenuEntry e;
+    wchar_t text[128] = {};
+    e.caption = system && GetMenuStringW(system, command, text, 128, MF_BYCOMMAND) > 0
+                    ? std::wstring(text)
+                    : std::wstring(fallback);
+    e.enabled = enabled;
+    if (enabled) e.onClick = [hwnd, command] { PostMessageW(hwnd, WM_SYSCOMMAND, command, 0); };
+    return e;
+  };
+  MenuEntry separator;
+  separator.caption = L"-";
+  // The window cannot be resized or maximised: restore and size are shown disabled, maximise
+  // not at all. A caption the system's menu lacks is replaced by our own.
+  const std::vector<MenuEntry> entries = {
+      entry(SC_RESTORE, L"还原(&R)", false),
+      entry(SC_MOVE, L"移动(&M)", true),
+      entry(SC_SIZE, L"大小(&S)", false),
+      entry(SC_MINIMIZE, L"最小化(&N)", true),
+      separator,
+      entry(SC_CLOSE, L"关闭(&C)\tAlt+F4", true),
+  };
+  PopupMenu menu(entries, menuPainter_);
+  menu.Popup(hwnd, at);
+}
+
 bool SkinProvider::HookMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   const HWND hwnd = Window();
   switch (message) {
@@ -394,8 +425,8 @@ bool SkinProvider::HookMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
       }
       return false;
     case WM_NCRBUTTONUP:
-      if (wParam == HTCAPTION && onWindowMenu) {
-        onWindowMenu(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      if (wParam == HTCAPTION) {
+        ShowWindowMenu(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         result = 0;
         return true;
       }
@@ -403,10 +434,11 @@ bool SkinProvider::HookMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
     case WM_SYSCOMMAND:
       switch (wParam & 0xFFF0) {
         case SC_KEYMENU:
-          if (lParam == ' ' && onWindowMenu) {
+          if (lParam == ' ') {
             RECT window{};
             GetWindowRect(hwnd, &window);
-            onWindowMenu(POINT{window.left + theme_.borderWidth, window.top + theme_.titleHeight});
+            ShowWindowMenu(
+                POINT{window.left + theme_.borderWidth, window.top + theme_.titleHeight});
             result = 0;
             return true;
           }

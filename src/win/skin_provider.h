@@ -40,16 +40,16 @@ class SkinProvider : private MessageHook {
  public:
   // `titleIcon` is drawn at its own size from the icon cell's corner; `items` are laid out
   // right-aligned before the minimise button. Installs itself as the form's message hook.
-  SkinProvider(Form& form, const SkinTheme& theme, const Picture* titleIcon,
-               std::vector<TitleBarItem> items, bool minimizeButton);
+  SkinProvider(Form& form, const SkinTheme& theme, const MenuPainter* menuPainter,
+               const Picture* titleIcon, std::vector<TitleBarItem> items, bool minimizeButton);
   ~SkinProvider();
 
   // Raised each time the background picture is rebuilt, with a context on that picture whose
   // origin is the client area's top-left corner.
   std::function<void(HDC background)> onPaintBackground;
 
-  // Opens the window menu (skinned) at a screen point.
-  std::function<void(POINT at)> onWindowMenu;
+  // Opens the window menu at a screen point: the system's captions, drawn in the skin.
+  void ShowWindowMenu(POINT at);
 
   // Frame geometry: title row and button and item places, in frame coordinates.
   const skin::TitleRowLayout& Layout() const { return layout_; }
@@ -78,6 +78,7 @@ class SkinProvider : private MessageHook {
 
   Form& form_;
   const SkinTheme& theme_;
+  const MenuPainter* menuPainter_;
   const Picture* titleIcon_;
   std::vector<TitleBarItem> items_;
   std::vector<skin::TitleItem> itemGeometry_;

@@ -94,6 +94,7 @@ SkinTheme::SkinTheme(skin::Skin skinData) : data(std::move(skinData)) {
   if (!hot || hot->empty()) throw skin::SkinError("The skin lacks MENUITEM.HOTGRADIENTDATA");
   menuHotStart = hot->front().start;
   menuHotEnd = hot->front().end;
+  separatorColour = RequireColour(o, "GLOBALINFO", "BORDERCOLOR");
   iconLineBorder = Require<skin::BorderMask>(o, "ICOLINE", "BORDERSMASK");
   iconLineColour = RequireColour(o, "ICOLINE", "COLOR");
 

@@ -54,6 +54,7 @@ struct SkinTheme {
   // Menus.
   skin::Colour menuColour, menuFontColour, menuHotFontColour;
   skin::Colour menuHotStart, menuHotEnd;
+  skin::Colour separatorColour;
   skin::BorderMask iconLineBorder;
   skin::Colour iconLineColour;
   // The link label.
