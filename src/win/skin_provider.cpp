@@ -209,8 +209,10 @@ void SkinProvider::PaintFrame(HDC windowDc) {
       }
     }
     const int b = theme_.borderWidth;
+    const int saved = SaveDC(windowDc);
     ExcludeClipRect(windowDc, b, theme_.titleHeight, w - b, h - b);
     BitBlt(windowDc, 0, 0, w, h, dc, 0, 0, SRCCOPY);
+    RestoreDC(windowDc, saved);
   }
 }
 
@@ -361,11 +363,22 @@ bool SkinProvider::HookMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
       PaintClient(reinterpret_cast<HDC>(wParam));
       result = 1;
       return true;
-    case WM_PRINT:
+    case WM_PRINT: {
+      // Drawn here in full: the frame, then the client background below it, then whatever the
+      // client draws itself.
+      const HDC dc = reinterpret_cast<HDC>(wParam);
       dirty_ = true;
-      if (lParam & PRF_NONCLIENT) PaintFrame(reinterpret_cast<HDC>(wParam));
-      result = DefWindowProcW(hwnd, message, wParam, lParam & ~PRF_NONCLIENT);
+      POINT old{};
+      if (lParam & PRF_NONCLIENT) {
+        PaintFrame(dc);
+        OffsetViewportOrgEx(dc, theme_.borderWidth, theme_.titleHeight, &old);
+      }
+      if (lParam & (PRF_ERASEBKGND | PRF_CLIENT)) PaintClient(dc);
+      if (lParam & PRF_CLIENT) SendMessageW(hwnd, WM_PRINTCLIENT, wParam, lParam);
+      if (lParam & PRF_NONCLIENT) SetViewportOrgEx(dc, old.x, old.y, nullptr);
+      result = 0;
       return true;
+    }
     case WM_NCHITTEST:
       result = NcHitTest(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
       return true;

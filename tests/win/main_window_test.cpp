@@ -15,6 +15,7 @@
 #include "single_instance.h"
 #include "text.h"
 #include "unit_main.h"
+#include "win_test_support.h"
 
 namespace {
 
@@ -189,32 +190,6 @@ TEST_F(MainWindowTest, MenusHoldEveryEntryInOrder) {
 // Live objects of this process. GetGuiResources answers nothing under Wine, so the objects are
 // counted by asking for each possible handle value: a GDI object by its type, a USER object
 // (window or menu) by whether it is one. The handle tables accept the low word of a handle.
-struct ObjectCounts {
-  int gdi = 0;
-  int user = 0;
-  bool operator==(const ObjectCounts&) const = default;
-};
-
-ObjectCounts CountObjects() {
-  ObjectCounts counts;
-  for (UINT_PTR value = 1; value < 0x10000; ++value) {
-    if (GetObjectType(reinterpret_cast<HGDIOBJ>(value))) ++counts.gdi;
-    const HWND window = reinterpret_cast<HWND>(value);
-    DWORD pid = 0;
-    if (IsWindow(window) && GetWindowThreadProcessId(window, &pid) &&
-        pid == GetCurrentProcessId()) {
-      ++counts.user;
-    } else if (IsMenu(reinterpret_cast<HMENU>(value))) {
-      ++counts.user;
-    }
-  }
-  return counts;
-}
-
-std::ostream& operator<<(std::ostream& out, const ObjectCounts& counts) {
-  return out << "{gdi " << counts.gdi << ", user " << counts.user << "}";
-}
-
 TEST_F(MainWindowTest, HideAndShowCyclesLeakNoObjects) {
   form_->Show();
   auto cycle = [&] {
@@ -223,12 +198,12 @@ TEST_F(MainWindowTest, HideAndShowCyclesLeakNoObjects) {
     Pump();
   };
   cycle();  // first use may allocate what lives for the whole run
-  const ObjectCounts before = CountObjects();
+  const test::ObjectCounts before = test::CountObjects();
   ASSERT_GT(before.gdi, 0);
   ASSERT_GT(before.user, 0);
   for (int i = 0; i < 200; ++i) cycle();
   EXPECT_TRUE(IsWindowVisible(Window()));
-  EXPECT_EQ(CountObjects(), before);
+  EXPECT_EQ(test::CountObjects(), before);
 }
 
 // The creation step masks the zero-divide exception and leaves every other mask as the

@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -207,6 +208,34 @@ inline std::string Utf8(const std::wstring& text) {
   WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), bytes.data(), length, nullptr,
                       nullptr);
   return bytes;
+}
+
+struct ObjectCounts {
+  int gdi = 0;
+  int user = 0;
+  bool operator==(const ObjectCounts&) const = default;
+};
+
+// GDI objects and windows and menus of this process, counted by probing every handle value:
+// the system's own counters are not kept by every implementation (Wine answers 0).
+inline ObjectCounts CountObjects() {
+  ObjectCounts counts;
+  for (UINT_PTR value = 1; value < 0x10000; ++value) {
+    if (GetObjectType(reinterpret_cast<HGDIOBJ>(value))) ++counts.gdi;
+    const HWND window = reinterpret_cast<HWND>(value);
+    DWORD pid = 0;
+    if (IsWindow(window) && GetWindowThreadProcessId(window, &pid) &&
+        pid == GetCurrentProcessId()) {
+      ++counts.user;
+    } else if (IsMenu(reinterpret_cast<HMENU>(value))) {
+      ++counts.user;
+    }
+  }
+  return counts;
+}
+
+inline std::ostream& operator<<(std::ostream& out, const ObjectCounts& counts) {
+  return out << "{gdi " << counts.gdi << ", user " << counts.user << "}";
 }
 
 // The contents of a file outside Wine whose Unix path is in an environment variable, or nothing
