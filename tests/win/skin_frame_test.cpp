@@ -18,6 +18,12 @@
 
 namespace {
 
+// Closes whatever menu is open, once.
+void CALLBACK CloseMenu(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  EndMenu();
+}
+
 class MainFrameTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -94,10 +100,7 @@ TEST_F(MainFrameTest, RepaintsAndMenuOpeningsLeakNoObjects) {
 
   // Each menu closes itself shortly after it opened, having drawn its items.
   auto openOnce = [&] {
-    SetTimer(nullptr, 0, 60, [](HWND, UINT, UINT_PTR id, DWORD) {
-      KillTimer(nullptr, id);
-      EndMenu();
-    });
+    SetTimer(nullptr, 0, 60, &CloseMenu);
     form_->PopupMenuMore->Popup(Window(), Screen(578, 19));
     test::Pump();
   };
