@@ -202,3 +202,57 @@ def end_program(process, timeout=30):
         process.kill()
         process.wait()
         return None
+
+
+def region(path, x, y, width, height):
+    """Rows of (r, g, b) pixels of a rectangle of a screenshot."""
+    raw = subprocess.run(["convert", str(path), "-crop", f"{width}x{height}+{x}+{y}", "+repage",
+                          "-depth", "8", "rgb:-"], check=True, capture_output=True).stdout
+    pixels = [tuple(raw[i:i + 3]) for i in range(0, len(raw), 3)]
+    return [pixels[row * width:(row + 1) * width] for row in range(height)]
+
+
+def bitmap_pixel(path, x, y):
+    """(r, g, b) of one pixel of a picture file (a skin atlas, for instance), 0..255."""
+    return pixel(path, x, y)
+
+
+def close_to(a, b, tolerance=10):
+    return all(abs(p - q) <= tolerance for p, q in zip(a, b))
+
+
+def skin_options():
+    """The skin's options text as {section: {key: value}}."""
+    options, section = {}, None
+    text = (Path(os.environ["MK_SOURCE"]) / "assets/skin/Options.dat").read_text("ascii")
+    for line in text.splitlines():
+        line = line.strip()
+        if line.startswith("[") and line.endswith("]"):
+            section = options.setdefault(line[1:-1].upper(), {})
+        elif "=" in line and section is not None:
+            key, _, value = line.partition("=")
+            section[key.strip().upper()] = value.strip()
+    return options
+
+
+def skin_colour(section, key):
+    """A skin colour (blue * 65536 + green * 256 + red) as (r, g, b)."""
+    value = int(skin_options()[section][key])
+    return (value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF)
+
+
+def skin_rect(section, key):
+    """The atlas rectangle (left, top, right, bottom) of an "@", "^" or "~" reference."""
+    value = skin_options()[section][key]
+    fields = value[1:].split(value[0])
+    return tuple(int(f) for f in fields[:4])
+
+
+ATLAS = Path(os.environ.get("MK_SOURCE", ".")) / "assets/skin/members/Master.bmp"
+
+
+def crop(path, rect, out):
+    """Saves a rectangle (left, top, right, bottom) of a screenshot as a picture of its own."""
+    left, top, right, bottom = rect
+    subprocess.run(["convert", str(path), "-crop", f"{right - left}x{bottom - top}+{left}+{top}",
+                    "+repage", "-strip", str(out)], check=True, timeout=30)
