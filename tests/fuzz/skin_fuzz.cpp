@@ -14,23 +14,22 @@
 
 namespace {
 
+// Every typed reading a value could be meant for: numbers and colours for numbers, gradients
+// for lists, image references for the four reference forms.
 void ExerciseOptions(const skin::Options& options) {
   for (const auto& section : options.Sections()) {
     for (const auto& [key, value] : section.values) {
+      if (value.empty()) continue;
+      const char first = value[0];
       try {
-        (void)options.Number(section.name, key);
-      } catch (const skin::SkinError&) {
-      }
-      try {
-        (void)options.ColourOf(section.name, key);
-      } catch (const skin::SkinError&) {
-      }
-      try {
-        (void)options.Image(section.name, key);
-      } catch (const skin::SkinError&) {
-      }
-      try {
-        (void)options.Gradient(section.name, key);
+        if ((first >= '0' && first <= '9') || first == '-' || first == '+') {
+          (void)options.Number(section.name, key);
+          (void)options.ColourOf(section.name, key);
+        }
+        if (value.find(';') != std::string::npos) (void)options.Gradient(section.name, key);
+        if (first == '@' || first == '^' || first == '~' || first == '!') {
+          (void)options.Image(section.name, key);
+        }
       } catch (const skin::SkinError&) {
       }
     }

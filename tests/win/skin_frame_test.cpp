@@ -18,6 +18,23 @@
 
 namespace {
 
+TEST(SkinTheme, IsReadFromTheArchiveCarriedAsAResource) {
+  const auto bytes = win::ResourceBytes(L"MINIKORVEL_SKIN");
+  ASSERT_FALSE(bytes.empty());
+  const skin::Archive archive = skin::ReadArchive(bytes);  // consumed exactly, or it throws
+  EXPECT_EQ(archive.members.size(), 11u);
+  const win::SkinTheme& theme = win::SkinTheme::Instance();
+  EXPECT_EQ(theme.titleHeight, 30);  // the skin's 0 stands for the standard height
+  EXPECT_EQ(theme.borderWidth, 1);
+  EXPECT_EQ(theme.shadow, 10);
+  EXPECT_EQ(theme.formColour, (skin::Colour{252, 218, 213}));
+  EXPECT_EQ(theme.atlas.Width(), 515);
+  EXPECT_EQ(theme.frame.Width(), 114);
+  // The atlas's key colour is transparent, its other pixels opaque.
+  EXPECT_EQ(theme.atlas.Pixel(450, 19)[3], 0);
+  EXPECT_EQ(theme.atlas.Pixel(451, 21)[3], 255);
+}
+
 // Closes whatever menu is open, once.
 void CALLBACK CloseMenu(HWND, UINT, UINT_PTR id, DWORD) {
   KillTimer(nullptr, id);
