@@ -7,8 +7,8 @@
 The shipped packages come from the 32-bit tree; an x86_64 tree gives the same installer as a
 64-bit program (the tests run it under 64-bit Wine) and carries "-x64" in its names.
 
-Both hold the files with one modification time: SOURCE_DATE_EPOCH when set, otherwise the
-time of the last commit, so that the zip is the same byte for byte from the same sources.
+Both hold the files with one modification time (package_time), so that the zip is the same
+byte for byte from the same sources.
 """
 
 import argparse
@@ -37,14 +37,16 @@ def product_texts(header):
     return {name: texts[name] for name in PRODUCT_DEFINES}
 
 
-def package_time():
+def package_time(inputs):
+    """SOURCE_DATE_EPOCH, else the last commit's time, else (outside a checkout) the newest
+    input file's time: the same for the same inputs in every case."""
     if os.environ.get("SOURCE_DATE_EPOCH"):
         return int(os.environ["SOURCE_DATE_EPOCH"])
     result = subprocess.run(["git", "-C", str(ROOT), "log", "-1", "--format=%ct"],
                             capture_output=True, text=True)
     if result.returncode == 0 and result.stdout.strip():
         return int(result.stdout.strip())
-    return int(time.time())
+    return int(max(Path(path).stat().st_mtime for path in inputs))
 
 
 def stage(exe, res_dir, folder, stamp):
@@ -111,7 +113,7 @@ def main():
                          "(scripts/lib.sh installs it)")
     out = Path(args.out).resolve()
     out.mkdir(parents=True, exist_ok=True)
-    stamp = package_time()
+    stamp = package_time([args.exe] + [Path(args.res) / page for page in PAGES])
     target, suffix = TARGETS[args.arch]
     base_name = f"MiniKorvel-{args.version}{suffix}"
     numbers = [int(part) for part in args.version.split(".")]
