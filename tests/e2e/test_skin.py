@@ -164,6 +164,23 @@ class SkinnedWindow(unittest.TestCase):
         h.xdotool("click", "1")
         self.assertTrue(h.wait_until(lambda: h.find()["iconic"], 10))
 
+    def test_window_menu_opens_from_the_keyboard_and_takes_mnemonics(self):
+        h.xdotool("key", "alt+space")
+        self.assertTrue(h.wait_until(
+            lambda: any(w["class"] == MENU_WINDOW for w in h.windows()), 10))
+        h.xdotool("key", "n")  # minimise
+        self.assertTrue(h.wait_until(lambda: h.find()["iconic"], 10))
+
+    def test_caption_drags_the_window(self):
+        self.move_to(300, 15)
+        h.xdotool("mousedown", "1")
+        for step in range(1, 6):
+            h.xdotool("mousemove", str(self.left + 300 + 12 * step), str(self.top + 15 + 8 * step))
+            time.sleep(0.1)
+        h.xdotool("mouseup", "1")
+        moved = h.wait_until(lambda: h.find()["window"][:2] == [self.left + 60, self.top + 40], 5)
+        self.assertTrue(moved, h.find()["window"])
+
     def test_search_field_is_one_crimson_frame(self):
         shot = self.shot("skin-search")
         frame = (198, 23, 50)
