@@ -110,6 +110,22 @@ VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "ProductVersion" "${MK_VERSION}"
       Quit
       retry:
     ${Loop}
+    ; The window goes a moment before the process ends, and Windows refuses to write a program
+    ; file while it runs: wait up to five seconds for the file to take writing.
+    StrCpy $1 0
+    ${DoWhile} ${FileExists} "$INSTDIR\${MK_EXE}"
+      ClearErrors
+      FileOpen $0 "$INSTDIR\${MK_EXE}" a
+      ${IfNot} ${Errors}
+        FileClose $0
+        ${Break}
+      ${EndIf}
+      ${If} $1 >= 50
+        ${Break}
+      ${EndIf}
+      Sleep 100
+      IntOp $1 $1 + 1
+    ${Loop}
     Pop $1
     Pop $0
   FunctionEnd

@@ -48,7 +48,10 @@ def registry_values(key=UNINSTALL_KEY):
     an export is UTF-16."""
     with tempfile.TemporaryDirectory() as folder:
         exported = Path(folder) / "key.reg"
-        if h.wine("reg.exe", "export", key, h.wine_path(exported), "/y").returncode != 0:
+        result = h.wine("reg.exe", "export", key, h.wine_path(exported), "/y")
+        if result.returncode != 0:
+            # Only a missing key means "no key": any other failure must not pass for one.
+            assert b"Unable to find" in result.stdout + result.stderr, result
             return None
         text = exported.read_bytes().decode("utf-16")
     values = {}
@@ -118,14 +121,16 @@ def install(*arguments):
                           timeout=120).returncode
 
 
-def uninstall_quietly():
+def uninstall_quietly(installation):
     """Runs the registered quiet uninstall command. The uninstaller copies itself to the
-    temporary folder and returns at once; the copy does the work, the key goes last."""
+    temporary folder and returns at once; the copy removes the files, then the entry."""
     command = registry_values()["QuietUninstallString"]
     program, arguments = re.fullmatch(r'"([^"]+)"\s*(.*)', command).groups()
     subprocess.run([h.ENV["WINELOADER"], program, *arguments.split()], env=h.ENV,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
-    assert h.wait_until(lambda: registry_values() is None, 60), "the uninstall entry stayed"
+    done = h.wait_until(
+        lambda: registry_values() is None and not (installation.files() & INSTALLED), 60)
+    assert done, "the uninstaller left its files or its entry"
 
 
 def start_installed(installation):
@@ -137,7 +142,7 @@ def fresh_prefix_state(installation):
     h.close_leftover_instance()
     keep_desktop_in_prefix(installation)
     if registry_values() is not None:
-        uninstall_quietly()
+        uninstall_quietly(installation)
 
 
 class SilentInstall(unittest.TestCase):
@@ -151,7 +156,7 @@ class SilentInstall(unittest.TestCase):
     def tearDownClass(cls):
         h.close_leftover_instance()
         if registry_values() is not None:
-            uninstall_quietly()
+            uninstall_quietly(cls.installation)
 
     def test_files_in_place(self):
         self.assertEqual(self.exit_code, 0)
@@ -258,9 +263,7 @@ class QuietUninstall(unittest.TestCase):
                 self.assertEqual(install("/S"), 0)
                 for name in own_files:
                     (self.installation.folder / name).write_text("kept")
-                uninstall_quietly()
-                # The uninstaller's copy ends after the key is gone.
-                time.sleep(1)
+                uninstall_quietly(self.installation)
                 self.assertEqual(self.installation.files(), set(own_files))
                 self.assertEqual(self.installation.folder.exists(), bool(own_files))
                 self.assertFalse(self.installation.start_menu_shortcut.exists())
@@ -283,7 +286,7 @@ class Wizard(unittest.TestCase):
     def tearDown(self):
         h.close_leftover_instance()
         if registry_values() is not None:
-            uninstall_quietly()
+            uninstall_quietly(self.installation)
 
     def test_waits_for_the_running_copy_then_installs_and_starts_it(self):
         running = h.start()
