@@ -11,6 +11,7 @@
 #include "single_instance.h"
 #include "text.h"
 #include "time_text.h"
+#include "unit_about.h"
 
 TFormMain* FormMain = nullptr;
 portal::AddressTable PortalAddresses;
@@ -43,6 +44,8 @@ HICON LoadProgramIcon(int size, UINT flags) {
   return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kProgramIcon),
                                        IMAGE_ICON, size, size, flags));
 }
+
+std::wstring RelatedCaption(int index) { return win::Wide(portal::kRelatedSites[index].caption); }
 
 }  // namespace
 
@@ -96,31 +99,30 @@ TFormMain::TFormMain(win::Application& application)
   MenuAboutPicture = win::LoadPictureResource(L"MENU_ABOUT");
   MenuRefreshPicture = win::LoadPictureResource(L"MENU_REFRESH");
   menuPainter_ = std::make_unique<win::MenuPainter>(win::SkinTheme::Instance());
-  // Entries whose commands are not handled here yet carry no handler and do nothing.
   PopupMenuMore = std::make_unique<win::PopupMenu>(
       std::vector<win::MenuEntry>{
           {L"N1", L"刷新", [this] { N1Click(); }, {}, &MenuRefreshPicture},
-          {L"N2", L"置于最前", nullptr, {}},
-          {L"N3", L"反馈信息", nullptr, {}},
-          {L"N4", L"访问官方网站", nullptr, {}},
+          {L"N2", L"置于最前", [this] { N2Click(); }, {}},
+          {L"N3", L"反馈信息", [this] { N3Click(); }, {}},
+          {L"N4", L"访问官方网站", [this] { N4Click(); }, {}},
           {L"N7", L"-", nullptr, {}},
-          {L"N5", L"关于我们", nullptr, {}},
+          {L"N5", L"关于我们", [this] { N5Click(); }, {}},
           {L"N8", L"-", nullptr, {}},
           {L"N6", L"退出", [this] { N6Click(); }, {}},
       },
       menuPainter_.get());
   PopupMenuTrayIcon = std::make_unique<win::PopupMenu>(
       std::vector<win::MenuEntry>{
-          {L"PMTIAbout", L"关于我们", nullptr, {}, &MenuAboutPicture},
-          {L"N10", L"访问官方网站", nullptr, {}},
+          {L"PMTIAbout", L"关于我们", [this] { PMTIAboutClick(); }, {}, &MenuAboutPicture},
+          {L"N10", L"访问官方网站", [this] { N10Click(); }, {}},
           {L"N11",
            L"相关网站",
            nullptr,
            {
-               {L"N9", L"Lumivar 资讯", nullptr, {}},
-               {L"N16", L"Lumivar 物流", nullptr, {}},
-               {L"N17", L"Lumivar 展会", nullptr, {}},
-               {L"N18", L"Lumivar 商学院", nullptr, {}},
+               {L"N9", RelatedCaption(0), [this] { N9Click(); }, {}},
+               {L"N16", RelatedCaption(1), [this] { N16Click(); }, {}},
+               {L"N17", RelatedCaption(2), [this] { N17Click(); }, {}},
+               {L"N18", RelatedCaption(3), [this] { N18Click(); }, {}},
            }},
           {L"N15", L"-", nullptr, {}},
           {L"N12", L"打开主面板", [this] { N12Click(); }, {}},
@@ -242,6 +244,34 @@ void TFormMain::N6Click() { Quit(); }
 void TFormMain::N1Click() { RefreshPage(); }
 void TFormMain::sTitleBar1Items0Click() { ShellOpen(portal::LoginAddress()); }
 void TFormMain::sTitleBar1Items1Click() { ShellOpen(portal::RegistrationAddress()); }
+
+void TFormMain::ShowAbout() {
+  // Shown modeless, also while the main window is hidden; shown again, it comes to the front.
+  if (FormAbout) FormAbout->Show();
+}
+
+void TFormMain::OpenRelatedSite(int index) {
+  ShellOpen(std::u16string(portal::kRelatedSites[index].address));
+}
+
+void TFormMain::N2Click() {
+  // The check mark is the state. One in-place change of the z-order band: the window is not
+  // moved, resized, activated or re-created, so the page keeps its state.
+  const bool stayOnTop = !PopupMenuMore->Checked(L"N2");
+  PopupMenuMore->SetChecked(L"N2", stayOnTop);
+  SetWindowPos(Handle(), stayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+}
+
+void TFormMain::N3Click() { ShellOpen(portal::FeedbackAddress()); }
+void TFormMain::N4Click() { ShellOpen(portal::HomeAddress()); }
+void TFormMain::N10Click() { ShellOpen(portal::HomeAddress()); }
+void TFormMain::N5Click() { ShowAbout(); }
+void TFormMain::PMTIAboutClick() { ShowAbout(); }
+void TFormMain::N9Click() { OpenRelatedSite(0); }
+void TFormMain::N16Click() { OpenRelatedSite(1); }
+void TFormMain::N17Click() { OpenRelatedSite(2); }
+void TFormMain::N18Click() { OpenRelatedSite(3); }
 
 void TFormMain::RzBmpButtonSearchClick() {
   // The whole text as typed, untrimmed; an empty text still searches.

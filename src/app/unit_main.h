@@ -30,6 +30,16 @@ class TFormMain : public win::Form {
   void N12Click();
   void N13Click();
   void N6Click();
+  void N2Click();
+  void N3Click();
+  void N4Click();
+  void N5Click();
+  void PMTIAboutClick();
+  void N10Click();
+  void N9Click();
+  void N16Click();
+  void N17Click();
+  void N18Click();
   void N1Click();
   void sTitleBar1Items0Click();
   void sTitleBar1Items1Click();
@@ -66,6 +76,8 @@ class TFormMain : public win::Form {
   void Quit();
   // Loads the compact page again, with the time of day as a cache-buster.
   void RefreshPage();
+  void ShowAbout();
+  void OpenRelatedSite(int index);
 
   portal::PageFlow pageFlow_;
   win::UniqueFont controlFont_;  // Tahoma, 8 points

@@ -18,6 +18,19 @@ std::u16string LoginAddress();         // base + "/member/login.php"
 std::u16string RegistrationAddress();  // base + "/member/register.php"
 std::u16string FeedbackAddress();      // base + "/feedback/"
 
+// The four related sites offered in the notification-area menu, in menu order: the caption
+// and the site's own home page (its scheme and host followed by "/").
+struct RelatedSite {
+  std::u16string_view caption;
+  std::u16string_view address;
+};
+inline constexpr RelatedSite kRelatedSites[4] = {
+    {u"Lumivar 资讯", u"https://news.lumivar.example/"},
+    {u"Lumivar 物流", u"https://logistics.lumivar.example/"},
+    {u"Lumivar 展会", u"https://expo.lumivar.example/"},
+    {u"Lumivar 商学院", u"https://academy.lumivar.example/"},
+};
+
 // The program-wide address table: empty until FillAddressTable runs, never changed after.
 struct AddressTable {
   std::u16string FrameAddress;     // base + "/mini_web/frame.html?"

@@ -117,6 +117,20 @@ LRESULT SkinProvider::NcHitTest(POINT screen) const {
   const skin::Point p = FramePoint(screen);
   const int b = theme_.borderWidth;
   const int width = window.right - window.left, height = window.bottom - window.top;
+  if (GetWindowLongPtrW(Window(), GWL_STYLE) & WS_THICKFRAME) {
+    // A sizeable window: a band along its edges sizes it, thin frame line or not.
+    constexpr int kGrip = 4;
+    const bool left = p.x < kGrip, right = p.x >= width - kGrip;
+    const bool top = p.y < kGrip, bottom = p.y >= height - kGrip;
+    if (top && left) return HTTOPLEFT;
+    if (top && right) return HTTOPRIGHT;
+    if (bottom && left) return HTBOTTOMLEFT;
+    if (bottom && right) return HTBOTTOMRIGHT;
+    if (left) return HTLEFT;
+    if (right) return HTRIGHT;
+    if (top) return HTTOP;
+    if (bottom) return HTBOTTOM;
+  }
   if (p.x >= b && p.x < width - b && p.y >= theme_.titleHeight && p.y < height - b) {
     return HTCLIENT;
   }
@@ -457,7 +471,10 @@ bool SkinProvider::HookMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
           }
           return false;
         case SC_MAXIMIZE:
+          result = 0;
+          return true;
         case SC_SIZE:
+          if (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_THICKFRAME) return false;
           result = 0;
           return true;
         default:

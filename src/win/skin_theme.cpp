@@ -82,6 +82,8 @@ SkinTheme::SkinTheme(skin::Skin skinData) : data(std::move(skinData)) {
   closeButton = {close.rect, close.states};
 
   formColour = RequireColour(o, "FORM", "COLOR");
+  textColour =
+      o.ColourOf("FORM", "FONTCOLOR").value_or(RequireColour(o, "GLOBALINFO", "FONTCOLOR"));
   itemPattern = Require<skin::Pattern>(o, "TB_MENUBTN", "PATTERN").rect;
   itemHotPattern = Require<skin::Pattern>(o, "TB_MENUBTN", "HOTPATTERN").rect;
   editBorder = Require<skin::BorderMask>(o, "EDIT", "BORDERSMASK");

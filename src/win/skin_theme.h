@@ -46,6 +46,7 @@ struct SkinTheme {
   StateImage minimizeButton, closeButton;
 
   skin::Colour formColour;
+  skin::Colour textColour;  // labels on a form
   // Title-bar item backgrounds: normal and hot patterns.
   skin::Rect itemPattern, itemHotPattern;
   // The edit's frame.

@@ -141,24 +141,42 @@ def open_tray_menu():
     time.sleep(0.3)
 
 
-def choose_tray_menu_group(group):
-    """Clicks the middle of one group of entries of the open notification-area menu: the groups
-    are what its separators divide it into, found on screen, counted from 0 at the top. A
-    group of one entry (such as "打开主面板" or "退出") is clicked on that entry."""
-    menu = [w["window"] for w in windows() if w["class"] == "#32768"][0]
-    left, top, right, bottom = menu
-    shot = screenshot("tray-menu")
-    column = subprocess.run(
-        ["convert", str(shot), "-crop", f"1x{bottom - top}+{left + 4}+{top}", "-depth", "8",
-         "txt:-"], check=True, capture_output=True, text=True).stdout.splitlines()[1:]
-    colours = [line.split()[2] for line in column]
-    # The frame and the separators are the same one-pixel lines across the menu's background.
-    frame = colours[0]
-    lines = [top + y for y, colour in enumerate(colours) if colour == frame]
-    edges = [top] + [y for y in lines if top + 1 < y < bottom - 2] + [bottom]
-    start, end = edges[group], edges[group + 1]
-    xdotool("mousemove", str((left + right) // 2), str((start + end) // 2))
-    xdotool("click", "1")
+# The skinned menus' rows: "i" an item, "-" a separator, top to bottom.
+TRAY_MENU = "iii-i-i"    # 关于我们, 访问官方网站, 相关网站 > | 打开主面板 | 退出
+MORE_MENU = "iiii-i-i"   # 刷新, 置于最前, 反馈信息, 访问官方网站 | 关于我们 | 退出
+RELATED_MENU = "iiii"    # the four related sites
+ITEM_HEIGHT, SEPARATOR_HEIGHT = 22, 7
+
+
+def open_menus():
+    """Screen rectangles of the open menus."""
+    return [w["window"] for w in windows() if w["class"] == "#32768"]
+
+
+def menu_item_point(rect, layout, index):
+    """The centre of the index-th item (separators not counted) of an open menu."""
+    left, top, right, bottom = rect
+    used = sum(ITEM_HEIGHT if row == "i" else SEPARATOR_HEIGHT for row in layout)
+    y = top + (bottom - top - used) // 2  # the menu window's own border
+    item = 0
+    for row in layout:
+        height = ITEM_HEIGHT if row == "i" else SEPARATOR_HEIGHT
+        if row == "i":
+            if item == index:
+                return (left + right) // 2, y + height // 2
+            item += 1
+        y += height
+    raise IndexError(index)
+
+
+def choose_menu_item(layout, index, hover_only=False, menu=None):
+    """Points at (and clicks, unless hover_only) an item of an open menu (the only one unless
+    given)."""
+    x, y = menu_item_point(menu or open_menus()[0], layout, index)
+    xdotool("mousemove", str(x), str(y))
+    time.sleep(0.3)
+    if not hover_only:
+        xdotool("click", "1")
 
 
 def screenshot(name):

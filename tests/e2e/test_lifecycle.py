@@ -7,10 +7,9 @@ import harness as h
 
 WM_QUERYENDSESSION = 0x0011
 WM_ENDSESSION = 0x0016
-# Groups of the notification-area menu between its separators: the about, home and related
-# sites entries; "打开主面板"; "退出".
-OPEN_MAIN_PANEL = 1
-QUIT = 2
+# Items of the notification-area menu: "打开主面板" and "退出".
+OPEN_MAIN_PANEL = 3
+QUIT = 4
 
 
 class Running(unittest.TestCase):
@@ -58,7 +57,7 @@ class CloseAndBringBackTest(Running):
     def test_minimised_then_closed_comes_back_normal(self):
         ways = {
             "tray icon click": h.click_tray_icon,
-            "打开主面板": lambda: (h.open_tray_menu(), h.choose_tray_menu_group(OPEN_MAIN_PANEL)),
+            "打开主面板": lambda: (h.open_tray_menu(), h.choose_menu_item(h.TRAY_MENU, OPEN_MAIN_PANEL)),
             "second start": lambda: self.assertEqual(h.wine(h.EXE).returncode, 0),
         }
         for name, bring_back in ways.items():
@@ -80,7 +79,7 @@ class EndingTest(Running):
     def test_quit_from_the_tray_menu_while_hidden_does_not_show_the_window(self):
         self.hide_by_close_request()
         h.open_tray_menu()
-        h.choose_tray_menu_group(QUIT)
+        h.choose_menu_item(h.TRAY_MENU, QUIT)
         seen_visible = False
         while self.process.poll() is None:
             state = h.find()
