@@ -141,6 +141,8 @@ TFormMain::TFormMain(win::Application& application)
   items[6] = {false, 27, 18, &GlyphRefresh, [this] { sTitleBar1Items6Click(); }, nullptr};
   sSkinProvider1 = std::make_unique<win::SkinProvider>(
       *this, win::SkinTheme::Instance(), menuPainter_.get(), &TitleIcon, std::move(items), true);
+  sSkinProvider1->onPaintBackground = [this](HDC) { FormPaint(); };
+  sSkinProvider1->onPaintClient = [this](HDC dc) { sfFlashPlayer1.Draw(dc); };
 
   TrayIcon1.SetPopupMenu(PopupMenuTrayIcon.get());
   TrayIcon1.onClick = [this] { TrayIcon1Click(); };
@@ -157,6 +159,8 @@ void TFormMain::CreateParams(win::CreateParams& params) {
 }
 
 void TFormMain::FormCreate() {
+  // The banner's player comes with the window, as its other components do.
+  sfFlashPlayer1.Create(Handle());
   // 1. Division by zero yields an infinity: the run-time's default with the zero-divide
   //    exception masked; nothing the run-time masks is unmasked.
   _controlfp(_controlfp(0, 0) | _EM_ZERODIVIDE, _MCW_EM);
@@ -191,6 +195,10 @@ void TFormMain::FormCloseQuery(bool& canClose) {
 
 void TFormMain::FormResize() {
   if (Showing()) SetFocus();
+}
+
+void TFormMain::FormPaint() {
+  portal::PlaceAndPlayBanner(sfFlashPlayer1, PortalAddresses.BannerAddress);
 }
 
 void TFormMain::RestoreRequest() {
@@ -284,6 +292,21 @@ LRESULT TFormMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_RESTOREREQUEST:
       RestoreRequest();
       return 0;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_SETCURSOR:
+    case WM_CONTEXTMENU:
+      // Over the banner, the mouse is the player's: its context menu and cursor apply.
+      if (LRESULT result = 0; sfFlashPlayer1.RouteMouse(message, wParam, lParam, result)) {
+        return result;
+      }
+      break;
     case WM_CTLCOLOREDIT:
       if (reinterpret_cast<HWND>(lParam) == sEditSearch.Handle()) {
         return sEditSearch.ControlColour(reinterpret_cast<HDC>(wParam));

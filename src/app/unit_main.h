@@ -7,6 +7,7 @@
 #include "addresses.h"
 #include "application.h"
 #include "bitmap_button.h"
+#include "flash_player.h"
 #include "form.h"
 #include "page_flow.h"
 #include "picture.h"
@@ -24,6 +25,7 @@ class TFormMain : public win::Form {
   void FormCreate() override;
   void FormCloseQuery(bool& canClose) override;
   void FormResize() override;
+  void FormPaint();
   void RestoreRequest();
   void WMQueryEndSession();
   void TrayIcon1Click();
@@ -57,6 +59,7 @@ class TFormMain : public win::Form {
 
   // Components.
   win::WebBrowser EmbeddedWB1;
+  win::FlashPlayer sfFlashPlayer1;  // the banner, windowless over the top strip
   std::unique_ptr<win::MenuPainter> menuPainter_;  // every menu's skin
   win::TrayIcon TrayIcon1;
   std::unique_ptr<win::PopupMenu> PopupMenuTrayIcon;

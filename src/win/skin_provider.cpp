@@ -238,6 +238,7 @@ void SkinProvider::PaintClient(HDC dc) {
   MemoryDc source(background_.get());
   BitBlt(dc, 0, 0, client.right, client.bottom, source, theme_.borderWidth, theme_.titleHeight,
          SRCCOPY);
+  if (onPaintClient) onPaintClient(dc);
 }
 
 void SkinProvider::RedrawFrame() {

@@ -47,6 +47,9 @@ class SkinProvider : private MessageHook {
   // Raised each time the background picture is rebuilt, with a context on that picture whose
   // origin is the client area's top-left corner.
   std::function<void(HDC background)> onPaintBackground;
+  // Raised after the client area's background has been drawn, with the client's context: what
+  // is drawn here lies over the background and under the child windows.
+  std::function<void(HDC client)> onPaintClient;
 
   // Opens the window menu at a screen point: the system's captions, drawn in the skin.
   void ShowWindowMenu(POINT at);
