@@ -59,7 +59,7 @@ class TFormMain : public win::Form {
 
   // Components.
   win::WebBrowser EmbeddedWB1;
-  win::FlashPlayer sfFlashPlayer1;  // the banner, windowless over the top strip
+  win::FlashPlayer sfFlashPlayer1;                 // the banner, windowless over the top strip
   std::unique_ptr<win::MenuPainter> menuPainter_;  // every menu's skin
   win::TrayIcon TrayIcon1;
   std::unique_ptr<win::PopupMenu> PopupMenuTrayIcon;

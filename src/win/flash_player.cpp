@@ -111,8 +111,7 @@ class FlashPlayer::Site final : public IOleClientSite,
   STDMETHODIMP OnInPlaceActivate() override { return S_OK; }
   STDMETHODIMP OnUIActivate() override { return S_OK; }
   STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
-                                LPRECT position, LPRECT clip,
-                                LPOLEINPLACEFRAMEINFO info) override {
+                                LPRECT position, LPRECT clip, LPOLEINPLACEFRAMEINFO info) override {
     if (!frame || !document || !position || !clip || !info || !owner_) return E_POINTER;
     *frame = static_cast<IOleInPlaceFrame*>(this);
     AddRef();
@@ -217,7 +216,8 @@ class FlashPlayer::Fetch final : public IBindStatusCallback {
     ComPtr<IBindCtx> context;
     ComPtr<IStream> stream;
     const std::wstring url(address.begin(), address.end());
-    if (FAILED(CreateURLMonikerEx(nullptr, url.c_str(), moniker.put(), URL_MK_UNIFORM))) return false;
+    if (FAILED(CreateURLMonikerEx(nullptr, url.c_str(), moniker.put(), URL_MK_UNIFORM)))
+      return false;
     if (FAILED(CreateAsyncBindCtx(0, this, nullptr, context.put()))) return false;
     const HRESULT hr = moniker->BindToStorage(context.get(), nullptr, IID_IStream,
                                               reinterpret_cast<void**>(stream.put()));

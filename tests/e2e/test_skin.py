@@ -60,6 +60,12 @@ class SkinnedWindow(unittest.TestCase):
         h.crop(shot, (self.left - 10, self.top - 10, self.right + 10, self.bottom + 10),
                h.ARTIFACTS / "main-window.png")
 
+    def test_banner_strip_without_a_player_shows_the_form_colour_and_no_message(self):
+        shot = self.shot("skin-banner-strip")
+        strip = h.region(shot, *self.at(1 + 210, 30), 280, 20)
+        self.assertTrue(all(p == self.form for row in strip for p in row))
+        self.assertFalse([w for w in h.windows() if w["class"] == "#32770"])  # no message box
+
     def test_logo_reaches_into_the_top_strip_and_ends_before_the_banner(self):
         shot = self.shot("skin-logo")
         strip = h.region(shot, *self.at(1, 30), 560, 27)  # client columns 0..559, rows 0..26
