@@ -8,7 +8,7 @@
 #define MK_COMPANY_NAME "Lumivar"
 // The name Task Manager and the shell show for the running program.
 #define MK_FILE_DESCRIPTION MK_PRODUCT_NAME
-#define MK_RIGHTS_NOTICE "© 2024–2026 Lumivar. All rights reserved."
+#define MK_RIGHTS_NOTICE "© 2024–2026 Lumivar迷你版. All rights reserved."
 #define MK_EXE_NAME "MiniKorvel.exe"
 
 #define MK_WIDE_(text) L##text

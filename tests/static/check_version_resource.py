@@ -85,7 +85,7 @@ class VersionResourceTest(unittest.TestCase):
                 self.assertEqual(strings.get(key), expected)
         self.assertIn(PRODUCT_NAME, strings.get("FileDescription", ""))
         # A rights notice with a range of years, such as the about box shows.
-        notice = re.fullmatch(r"© (\d{4})–(\d{4}) Lumivar\..*", strings.get("LegalCopyright", ""))
+        notice = re.fullmatch(r"© (\d{4})–(\d{4}) Lumivar迷你版\..*", strings.get("LegalCopyright", ""))
         self.assertIsNotNone(notice, strings.get("LegalCopyright"))
         self.assertLess(int(notice.group(1)), int(notice.group(2)))
 
