@@ -86,3 +86,20 @@ mk_build_packages() {
   mk_log "Packages for $(sed -n 's/^PORTAL_BASE_ADDRESS:STRING=//p' "$tree/CMakeCache.txt"): $dist"
   cmake --build "$tree" --target packages
 }
+
+# What the benchmark command (scripts/bench.sh) needs besides MK_PACKAGES: Google Benchmark for
+# the host timings, and Chromium, the browser whose app mode the memory figures are set against.
+MK_BENCH_PACKAGES=(libbenchmark-dev chromium)
+
+# Installs whatever of MK_BENCH_PACKAGES is missing; does nothing when all is there.
+mk_install_bench_deps() {
+  local missing=() pkg
+  for pkg in "${MK_BENCH_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "ok installed" || missing+=("$pkg")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  mk_log "Installing ${missing[*]}"
+  mk_as_root apt-get update -q
+  mk_as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
+    "${missing[@]}" </dev/null
+}
