@@ -9,6 +9,8 @@
 // JSON line. REPAINTS defaults to 1000.
 #include <windows.h>
 
+#include <ole2.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cwchar>
@@ -49,18 +51,22 @@ int wmain(int argc, wchar_t** argv) {
   }
   const int repaints = argc >= 3 ? std::max(1, _wtoi(argv[2])) : 1000;
 
-  win::Application application;
+  // The program's application object (OLE and its hidden window) only for the program's
+  // window: the bare window sets up OLE and nothing more, as bare_browser.exe does.
+  std::optional<win::Application> application;
   std::optional<TFormMain> form;
   std::unique_ptr<bench::BareBrowserWindow> bareWindow;
   HWND window = nullptr;
   if (main) {
-    application.Initialize();
-    form.emplace(application);
+    application.emplace();
+    application->Initialize();
+    form.emplace(*application);
     FormMain = &*form;
     form->CreateHandle();
     form->Show();
     window = form->Handle();
   } else {
+    if (FAILED(OleInitialize(nullptr))) return 1;
     bareWindow = std::make_unique<bench::BareBrowserWindow>();
     if (!bareWindow->Create(700, 425)) return 1;
     bareWindow->Navigate(bench::BareBrowserWindow::LocalPage());
@@ -98,7 +104,11 @@ int wmain(int argc, wchar_t** argv) {
 
   form.reset();
   FormMain = nullptr;
-  bareWindow.reset();
-  test::Pump();
+  if (bareWindow) {
+    bareWindow.reset();
+    test::Pump();
+    OleUninitialize();
+  }
+  application.reset();
   return 0;
 }

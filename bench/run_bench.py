@@ -197,11 +197,16 @@ def cached_compiler(tree):
 
 
 def machine_info(wine, win_tree):
-    cpu = "unknown"
+    info = {}
     for line in Path("/proc/cpuinfo").read_text().splitlines():
-        if line.startswith("model name"):
-            cpu = line.split(":", 1)[1].strip()
-            break
+        name, _, value = line.partition(":")
+        info.setdefault(name.strip(), value.strip())
+    cpu = info.get("model name", "unknown")
+    details = [f"family {info['cpu family']}, model {info['model']}"
+               if "cpu family" in info and "model" in info else "",
+               f"{float(info['cpu MHz']):.0f} MHz" if "cpu MHz" in info else "",
+               "virtual machine" if " hypervisor" in f" {info.get('flags', '')}" else ""]
+    cpu += "".join(f", {d}" for d in details if d)
     memory = re.search(r"MemTotal:\s+(\d+) kB", Path("/proc/meminfo").read_text())
     chromium = shutil.which("chromium")
     return {
@@ -551,8 +556,11 @@ def report(results, quick):
             a, b = median(s[f"{measure}_a"]), median(s[f"{measure}_b"])
             w(f"| {label} | {fmt(a, 1, ' ms')} | {fmt(b, 1, ' ms')} | {times(ratio(a, b))} |")
         w("")
-        w(f"Runs that did not reach the painted state within 60 s: MiniKorvel "
-          f"{st['failures']['a']}, bare {st['failures']['b']}.")
+        ranges = "; ".join(f"{name} {min(s[f'painted_{k}']):.1f}–{max(s[f'painted_{k}']):.1f} ms"
+                           for k, name in (("a", "MiniKorvel"), ("b", "bare"))
+                           if s[f"painted_{k}"])
+        w(f"Visible and painted, range (min–max): {ranges}. Runs that did not reach the painted "
+          f"state within 60 s: MiniKorvel {st['failures']['a']}, bare {st['failures']['b']}.")
     w("")
 
     mem = results["memory"]
