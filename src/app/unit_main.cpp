@@ -222,6 +222,8 @@ void TFormMain::WMQueryEndSession() { application_.Terminate(); }
 void TFormMain::BringBack() {
   SetWindowState(win::WindowState::Normal);
   Show();
+  // The notification area lets the icon's owner take the foreground on a click.
+  SetForegroundWindow(Handle());
   SetFocus();
 }
 

@@ -42,8 +42,25 @@ void PopupMenu::Append(HMENU menu, UINT flags, UINT_PTR id, const MenuEntry& ent
     return;
   }
   items_.push_back(MenuItemData{entry.caption, entry.picture, (flags & MF_SEPARATOR) != 0});
-  AppendMenuW(menu, (flags & ~MF_STRING) | MF_OWNERDRAW, id,
-              reinterpret_cast<LPCWSTR>(&items_.back()));
+  // Owner-drawn, and still carrying its caption as text: for GetMenuString, accessibility
+  // tools and anyone else who reads the menu.
+  MENUITEMINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = MIIM_FTYPE | MIIM_DATA | MIIM_ID | MIIM_STATE;
+  info.fType = MFT_OWNERDRAW | ((flags & MF_SEPARATOR) ? MFT_SEPARATOR : 0);
+  info.fState = (flags & MF_GRAYED) ? MFS_GRAYED : MFS_ENABLED;
+  info.dwItemData = reinterpret_cast<ULONG_PTR>(&items_.back());
+  if (flags & MF_POPUP) {
+    info.fMask |= MIIM_SUBMENU;
+    info.hSubMenu = reinterpret_cast<HMENU>(id);
+  } else {
+    info.wID = UINT(id);
+  }
+  if (!(flags & MF_SEPARATOR)) {
+    info.fMask |= MIIM_STRING;
+    info.dwTypeData = const_cast<LPWSTR>(items_.back().caption.c_str());
+  }
+  InsertMenuItemW(menu, UINT(GetMenuItemCount(menu)), TRUE, &info);
 }
 
 LRESULT CALLBACK PopupMenu::OwnerSubclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
