@@ -50,7 +50,8 @@ cleanup() {
 }
 trap cleanup EXIT
 mk_log "Wine prefix and demo portal ($base)"
-# A display of its own unless the caller's answers: the measures must not share a desktop.
+cleanup  # whatever an interrupted run left in this tree
+# Always a private Xvfb, never the caller's display: nothing else may share the measured desktop.
 env -u DISPLAY "$MK_ROOT/tools/wine/prepare-prefix" "$win64_tree"
 "$MK_ROOT/tools/demo_portal/control" start "$win64_tree" "$port"
 
