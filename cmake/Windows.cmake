@@ -7,6 +7,7 @@ add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WIN
 # Nothing but Windows' own DLLs at run time: the C++ run-time, libgcc and winpthread go in.
 add_link_options(-static -static-libgcc -static-libstdc++ $<$<CONFIG:Release,MinSizeRel>:-s>)
 
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(ZLIB_USE_STATIC_LIBS ON)
 find_package(ZLIB REQUIRED)
 
@@ -27,7 +28,6 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 # Tests run through Wine: tools/wine/winerun finds this tree's prefix and display.
-find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(MK_WINERUN ${CMAKE_SOURCE_DIR}/tools/wine/winerun ${CMAKE_BINARY_DIR})
 file(WRITE ${CMAKE_BINARY_DIR}/wine/arch.conf "MK_ARCH=${CMAKE_SYSTEM_PROCESSOR}\n")
 add_test(NAME wine_prefix_setup

@@ -46,7 +46,8 @@ std::span<const std::uint8_t> ResourceBytes(const wchar_t* name) {
 Picture LoadPictureResource(const wchar_t* name) {
   const auto bytes = ResourceBytes(name);
   if (bytes.empty()) throw skin::SkinError("A picture of the program is missing");
-  return Picture(skin::DecodeBmp(bytes));
+  const bool png = bytes.size() > 8 && bytes[0] == 0x89 && bytes[1] == 'P';
+  return Picture(png ? skin::DecodePng(bytes) : skin::DecodeBmp(bytes));
 }
 
 const SkinTheme& SkinTheme::Instance() {

@@ -19,8 +19,8 @@ namespace win {
 // The bytes of an RCDATA resource of the running program, or an empty span.
 std::span<const std::uint8_t> ResourceBytes(const wchar_t* name);
 
-// A picture kept as an RCDATA resource holding a Windows bitmap file. Throws skin::SkinError
-// when the resource is missing or malformed.
+// A picture kept as an RCDATA resource holding a PNG image or a Windows bitmap file. Throws
+// skin::SkinError when the resource is missing or malformed.
 Picture LoadPictureResource(const wchar_t* name);
 
 struct StateImage {  // an atlas image with its state count

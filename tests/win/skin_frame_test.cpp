@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -33,6 +34,51 @@ TEST(SkinTheme, IsReadFromTheArchiveCarriedAsAResource) {
   // The atlas's key colour is transparent, its other pixels opaque.
   EXPECT_EQ(theme.atlas.Pixel(450, 19)[3], 0);
   EXPECT_EQ(theme.atlas.Pixel(451, 21)[3], 255);
+}
+
+// Reads a file of the source tree (a Unix path) through the prefix's Z: drive.
+std::vector<std::uint8_t> SourceFile(const std::string& relative) {
+  std::wstring path = L"Z:";
+  for (char c : std::string(MK_SOURCE_DIR) + "/" + relative) path += c == '/' ? L'\\' : wchar_t(c);
+  std::vector<std::uint8_t> bytes;
+  HANDLE file =
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return bytes;
+  bytes.resize(GetFileSize(file, nullptr));
+  DWORD read = 0;
+  ReadFile(file, bytes.data(), DWORD(bytes.size()), &read, nullptr);
+  CloseHandle(file);
+  return bytes;
+}
+
+TEST(Pictures, CarriedAsResourcesShowExactlyTheBitmapsPixels) {
+  const struct {
+    const wchar_t* resource;
+    const char* file;
+  } pictures[] = {{L"LOGO", "logo.bmp"},
+                  {L"ABOUT_PICTURE", "about.bmp"},
+                  {L"GLYPH_LOGIN", "glyph-login.bmp"},
+                  {L"GLYPH_REGISTER", "glyph-register.bmp"},
+                  {L"GLYPH_MORE", "glyph-more.bmp"},
+                  {L"GLYPH_REFRESH", "glyph-refresh.bmp"},
+                  {L"SEARCH_BUTTON", "search-button.bmp"},
+                  {L"MENU_ABOUT", "menu-about.bmp"},
+                  {L"MENU_REFRESH", "menu-refresh.bmp"}};
+  for (const auto& picture : pictures) {
+    const win::Picture carried = win::LoadPictureResource(picture.resource);
+    const auto bytes = SourceFile(std::string("assets/pictures/") + picture.file);
+    ASSERT_FALSE(bytes.empty()) << picture.file;
+    const win::Picture original(skin::DecodeBmp(bytes));
+    ASSERT_EQ(carried.Width(), original.Width()) << picture.file;
+    ASSERT_EQ(carried.Height(), original.Height()) << picture.file;
+    int differing = 0;
+    for (int y = 0; y < carried.Height(); ++y) {
+      for (int x = 0; x < carried.Width(); ++x) {
+        differing += std::memcmp(carried.Pixel(x, y), original.Pixel(x, y), 4) != 0;
+      }
+    }
+    EXPECT_EQ(differing, 0) << picture.file;
+  }
 }
 
 // Closes whatever menu is open, once.
