@@ -8,6 +8,7 @@
 #include <string>
 
 #include "locale_time.h"
+#include "product_info.h"
 #include "single_instance.h"
 #include "text.h"
 #include "time_text.h"
@@ -18,7 +19,7 @@ portal::AddressTable PortalAddresses;
 
 namespace {
 
-constexpr wchar_t kCaption[] = L"Lumivar迷你版";
+constexpr wchar_t kCaption[] = MK_WIDE(MK_PRODUCT_NAME);
 constexpr int kClientWidth = 700;
 constexpr int kClientHeight = 425;
 constexpr int kProgramIcon = 1;                            // the main icon resource

@@ -59,6 +59,10 @@ class SkinnedWindow(unittest.TestCase):
             self.assertEqual(self.px(shot, x, 30 + 424), self.form, x)
         h.crop(shot, (self.left - 10, self.top - 10, self.right + 10, self.bottom + 10),
                h.ARTIFACTS / "main-window.png")
+        # The shadow: a window of its own, 10 pixels out on every side, shown with the window.
+        shadows = [w["window"] for w in h.windows() if w["class"] == "MiniKorvelShadow"]
+        self.assertEqual(shadows, [[self.left - 10, self.top - 10, self.right + 10,
+                                    self.bottom + 10]])
 
     def test_banner_strip_without_a_player_shows_the_form_colour_and_no_message(self):
         shot = self.shot("skin-banner-strip")
