@@ -100,6 +100,15 @@ class BannerTest : public ::testing::Test {
   std::optional<TFormMain> form_;
 };
 
+BOOL CALLBACK FindMessageBox(HWND window, LPARAM found) {
+  wchar_t name[16] = {};
+  GetClassNameW(window, name, 16);
+  if (IsWindowVisible(window) && std::wstring(name) == L"#32770") {
+    *reinterpret_cast<HWND*>(found) = window;
+  }
+  return TRUE;
+}
+
 bool Near(COLORREF actual, int r, int g, int b, int tolerance = 4) {
   return std::abs(GetRValue(actual) - r) <= tolerance &&
          std::abs(GetGValue(actual) - g) <= tolerance &&
@@ -180,6 +189,25 @@ TEST_F(BannerTest, NewerPlayerIsHandedTheMovieFetchedByTheProgram) {
   EXPECT_EQ(record.loadMovieCalls, 0);
   EXPECT_NE(test::ReadUnixFileFrom("MK_DEMO_LOG")->find("GET /mini_web/flash.php?ext=.swf "),
             std::string::npos);
+}
+
+TEST_F(BannerTest, UnreachableMovieLoadsNothingAndReportsNothing) {
+  FakePlayerRegistration player(10);
+  ASSERT_TRUE(player.Ready());
+  Open();
+  FakePlayerRecord& record = player.Record();
+  test::PumpUntil([&] { return record.streamLoads > 0; }, 5000);  // the banner's own movie
+  const int loads = record.streamLoads;
+  // Nothing listens on port 1: the fetch fails, quietly, once.
+  form_->sfFlashPlayer1.SetMovie(u"http://127.0.0.1:1/banner.swf");
+  test::PumpFor(3000);
+  EXPECT_EQ(record.streamLoads, loads);
+  EXPECT_EQ(record.loadMovieCalls, 0);
+  EXPECT_TRUE(IsWindowVisible(form_->Handle()));
+  // No message box or other window of this thread appeared.
+  HWND popup = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), &FindMessageBox, reinterpret_cast<LPARAM>(&popup));
+  EXPECT_EQ(popup, nullptr);
 }
 
 }  // namespace
