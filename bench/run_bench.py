@@ -253,8 +253,9 @@ def sizes(trees):
 
 def handoff(wine, runs):
     """Second start: a start that finds the running instance, posts to it and ends, against
-    the no-op program; timed from Linux (the Wine loader's whole process) and from inside Wine
-    (CreateProcess until the process has ended)."""
+    the no-op program and the bare hand-off; timed from Linux (the Wine loader's whole process)
+    and from inside Wine (CreateProcess until the process has ended). A start still running
+    after 30 s is ended, counted as failed and described."""
     wine.end(wine.main_class)
     first = wine.start(wine.exe)
     if not wine.wait_visible(wine.main_class):
@@ -264,25 +265,49 @@ def handoff(wine, runs):
     programs = (("a", wine.exe), ("b", wine.noop), ("f", wine.floor))
     samples = {f"{where}_{key}": [] for where in ("linux", "win") for key, _ in programs}
     exits = {key: set() for key, _ in programs}
+    failures = []
+    restarts = 0
+
+    def failed(round_, key, where):
+        alive = first.poll() is None
+        failures.append({"round": round_, "program": key, "where": where,
+                         "first_instance_alive": alive,
+                         "main_windows": wine.find(wine.main_class).get("count")})
+        log(f"second start: {key} {where} run {round_} did not end within 30 s "
+            f"(first instance alive: {alive})")
+
     for i in range(runs):
+        if first.poll() is not None:  # keep an instance to hand off to
+            restarts += 1
+            wine.end(wine.main_class)
+            first = wine.start(wine.exe)
+            wine.wait_visible(wine.main_class)
+            time.sleep(2)
         for key, exe in programs:
             started = time.perf_counter()
-            result = subprocess.run([wine.loader, str(exe)], env=wine.env,
-                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                    timeout=120)
+            try:
+                result = subprocess.run([wine.loader, str(exe)], env=wine.env,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                        timeout=30)
+            except subprocess.TimeoutExpired:
+                failed(i, key, "linux")
+                continue
             samples[f"linux_{key}"].append((time.perf_counter() - started) * 1000)
             exits[key].add(result.returncode)
         for key, exe in programs:
             value, _ = wine.json_of(wine.watch, "exit", wine.path(exe))
-            if value:
-                samples[f"win_{key}"].append(value["ms"])
-                exits[key].add(value["exit"])
+            if not value or value.get("timeout"):
+                failed(i, key, "win")
+                continue
+            samples[f"win_{key}"].append(value["ms"])
+            exits[key].add(value["exit"])
     still = wine.find(wine.main_class)
     alive = first.poll() is None
     wine.end(wine.main_class, first)
     return {
         "runs": runs, "samples": samples, "exit_codes": {k: sorted(v) for k, v in exits.items()},
-        "one_instance_after": still.get("count") == 1 and alive,
+        "one_instance_after": still.get("count") == 1 and alive, "failures": failures,
+        "restarts": restarts,
     }
 
 
@@ -448,6 +473,14 @@ def report(results, quick):
     m = results["machine"]
     out = []
     w = out.append
+
+    def section(result, write):
+        if isinstance(result, dict) and "error" in result:
+            w(f"Not measured: {result['error']}.")
+            w("")
+        else:
+            write(result)
+
     w("# Benchmarks")
     w("")
     w("Written by `bash scripts/bench.sh` (bench/run_bench.py); do not edit by hand. Every "
@@ -479,30 +512,33 @@ def report(results, quick):
       "64-bit Wine.")
     w("")
 
+    def sizes_section(result):
+        w("| Program | Build | Size | Imports | Only system DLLs |")
+        w("|---|---|---:|---|---|")
+        by = {}
+        for row in result:
+            if row.get("missing"):
+                w(f"| {row['name']} | {row['arch']} | not built | | |")
+                continue
+            by[(row["arch"], row["name"])] = row["bytes"]
+            w(f"| {row['name']} | {row['arch']} | {row['bytes'] / 1024:,.1f} KiB "
+              f"({row['bytes']:,} bytes) | {', '.join(row['imports'])} | "
+              f"{'yes' if row['self_contained'] else 'NO'} |")
+        w("")
+        for arch in ("i686", "x86_64"):
+            a, b = by.get((arch, "MiniKorvel.exe")), by.get((arch, "bare_browser.exe"))
+            if a and b:
+                w(f"- {arch}: MiniKorvel.exe is {times(a / b)} the bare WebBrowser window "
+                  f"({(a - b) / 1024:,.1f} KiB more: skin, pictures, forms, menus).")
+        w("")
+        w("Every program is linked statically (C and C++ run-times, libgcc, winpthread, zlib) and "
+          "stripped; the i686 program is built for the release base address, the x86_64 one for "
+          "the demo portal's.")
+        w("")
+
     w("## Size and self-containment")
     w("")
-    w("| Program | Build | Size | Imports | Only system DLLs |")
-    w("|---|---|---:|---|---|")
-    by = {}
-    for row in results["sizes"]:
-        if row.get("missing"):
-            w(f"| {row['name']} | {row['arch']} | not built | | |")
-            continue
-        by[(row["arch"], row["name"])] = row["bytes"]
-        w(f"| {row['name']} | {row['arch']} | {row['bytes'] / 1024:,.1f} KiB "
-          f"({row['bytes']:,} bytes) | {', '.join(row['imports'])} | "
-          f"{'yes' if row['self_contained'] else 'NO'} |")
-    w("")
-    for arch in ("i686", "x86_64"):
-        a, b = by.get((arch, "MiniKorvel.exe")), by.get((arch, "bare_browser.exe"))
-        if a and b:
-            w(f"- {arch}: MiniKorvel.exe is {times(a / b)} the bare WebBrowser window "
-              f"({(a - b) / 1024:,.1f} KiB more: skin, pictures, forms, menus).")
-    w("")
-    w("Every program is linked statically (C and C++ run-times, libgcc, winpthread, zlib) and "
-      "stripped; the i686 program is built for the release base address, the x86_64 one for "
-      "the demo portal's.")
-    w("")
+    section(results["sizes"], sizes_section)
 
     h = results["handoff"]
     w("## Second start (hand-off to the running instance)")
@@ -534,6 +570,16 @@ def report(results, quick):
               "(src/app/main.cpp: OLE and a hidden window).")
             w("")
         names = {"a": "MiniKorvel", "b": "noop", "f": "floor"}
+        for fail in h.get("failures", []):
+            w(f"- Run {fail['round'] + 1}: {names[fail['program']]} "
+              f"({'inside Wine' if fail['where'] == 'win' else 'from Linux'}) had not ended "
+              f"after 30 s and was killed; the first instance was "
+              f"{'still' if fail['first_instance_alive'] else 'no longer'} running, main windows "
+              f"found: {fail['main_windows']}. Left out of the figures.")
+        if h.get("restarts"):
+            w(f"- The first instance had ended and was started again {h['restarts']} times.")
+        if h.get("failures") or h.get("restarts"):
+            w("")
         w("Exit codes seen: " + ", ".join(f"{names[k]} {v}" for k, v in h["exit_codes"].items())
           + f"; one instance still running afterwards: "
           f"{'yes' if h['one_instance_after'] else 'NO'}. Range (min–max): " + "; ".join(
@@ -573,97 +619,103 @@ def report(results, quick):
           f"state within 60 s: MiniKorvel {st['failures']['a']}, bare {st['failures']['b']}.")
     w("")
 
+    def memory_section(mem):
+        s = mem["samples"]
+
+        def med(key, field):
+            values = [x[field] for x in s[key] if field in x]
+            return median(values)
+
+        a_rss, b_rss, c_rss = med("a", "rss"), med("b", "rss"), med("c", "rss")
+        a_pss, b_pss, c_pss = med("a", "pss"), med("b", "pss"), med("c", "pss")
+        a_prv, b_prv, c_prv = med("a", "private"), med("b", "private"), med("c", "private")
+        procs = median([x["processes"] for x in s["c"] if "processes" in x])
+        w(f"Read {SETTLE_SECONDS:.0f} s after the window became visible, from Linux "
+          "(`/proc/PID/status` VmRSS, `/proc/PID/smaps_rollup` Pss and Private_Clean + "
+          "Private_Dirty) of the program's Wine process; for Chromium, summed over every process it "
+          f"started. {mem['rounds']} rounds of the three, alternating.")
+        w("")
+        w("| Program | Resident (RSS) | Proportional (PSS) | Private | Processes |")
+        w("|---|---:|---:|---:|---:|")
+        w(f"| MiniKorvel.exe | {mib(a_rss)} | {mib(a_pss)} | {mib(a_prv)} | 1 |")
+        w(f"| bare WebBrowser window | {mib(b_rss)} | {mib(b_pss)} | {mib(b_prv)} | 1 |")
+        w(f"| Chromium `--app` on the compact page | {mib(c_rss)} | {mib(c_pss)} | {mib(c_prv)} | "
+          f"{fmt(procs, 0)} |")
+        w(f"| Ratio MiniKorvel / bare | {times(ratio(a_rss, b_rss))} | {times(ratio(a_pss, b_pss))} "
+          f"| {times(ratio(a_prv, b_prv))} | |")
+        w(f"| Ratio Chromium / MiniKorvel | {times(ratio(c_rss, a_rss))} | "
+          f"{times(ratio(c_pss, a_pss))} | {times(ratio(c_prv, a_prv))} | |")
+        w("")
+        inside = mem["inside"]
+        ws_a = median([x["working_set"] for x in inside["a"]])
+        ws_b = median([x["working_set"] for x in inside["b"]])
+        pv_a = median([x["private"] for x in inside["a"]])
+        pv_b = median([x["private"] for x in inside["b"]])
+        private_note = (f"private bytes MiniKorvel {mib(pv_a)}, bare {mib(pv_b)}" if pv_a else
+                        "its private bytes read 0 (Wine does not keep that counter)")
+        w(f"Seen from inside Wine (GetProcessMemoryInfo): working set MiniKorvel {mib(ws_a)}, bare "
+          f"{mib(ws_b)} (Wine takes it from the same VmRSS); {private_note}.")
+        session = mem.get("wine_session")
+        if session:
+            w("")
+            w(f"Not counted above: Wine's own processes of the prefix, which every Windows program "
+              f"in it shares as it would share the system's on Windows ({session['processes']} "
+              f"processes: {', '.join(session['names'])}): RSS {mib(session['rss'])}, PSS "
+              f"{mib(session['pss'])}, private {mib(session['private'])}. Chromium's figures include "
+              "everything it runs.")
+        loaded = [x.get("page_requested") for x in s["c"]]
+        w("")
+        w(f"Chromium: `chromium --app=<demo portal>/mini_web/frame.html? --user-data-dir=<new "
+          f"temporary folder> --no-sandbox --no-first-run --no-default-browser-check "
+          f"--window-size=702,456`; the page was requested in {sum(bool(x) for x in loaded)} of "
+          f"{len(loaded)} runs; software rendering (no GPU on Xvfb).")
+        w("")
+
     mem = results["memory"]
     w("## Memory after start")
     w("")
-    s = mem["samples"]
+    section(results["memory"], memory_section)
 
-    def med(key, field):
-        values = [x[field] for x in s[key] if field in x]
-        return median(values)
-
-    a_rss, b_rss, c_rss = med("a", "rss"), med("b", "rss"), med("c", "rss")
-    a_pss, b_pss, c_pss = med("a", "pss"), med("b", "pss"), med("c", "pss")
-    a_prv, b_prv, c_prv = med("a", "private"), med("b", "private"), med("c", "private")
-    procs = median([x["processes"] for x in s["c"] if "processes" in x])
-    w(f"Read {SETTLE_SECONDS:.0f} s after the window became visible, from Linux "
-      "(`/proc/PID/status` VmRSS, `/proc/PID/smaps_rollup` Pss and Private_Clean + "
-      "Private_Dirty) of the program's Wine process; for Chromium, summed over every process it "
-      f"started. {mem['rounds']} rounds of the three, alternating.")
-    w("")
-    w("| Program | Resident (RSS) | Proportional (PSS) | Private | Processes |")
-    w("|---|---:|---:|---:|---:|")
-    w(f"| MiniKorvel.exe | {mib(a_rss)} | {mib(a_pss)} | {mib(a_prv)} | 1 |")
-    w(f"| bare WebBrowser window | {mib(b_rss)} | {mib(b_pss)} | {mib(b_prv)} | 1 |")
-    w(f"| Chromium `--app` on the compact page | {mib(c_rss)} | {mib(c_pss)} | {mib(c_prv)} | "
-      f"{fmt(procs, 0)} |")
-    w(f"| Ratio MiniKorvel / bare | {times(ratio(a_rss, b_rss))} | {times(ratio(a_pss, b_pss))} "
-      f"| {times(ratio(a_prv, b_prv))} | |")
-    w(f"| Ratio Chromium / MiniKorvel | {times(ratio(c_rss, a_rss))} | "
-      f"{times(ratio(c_pss, a_pss))} | {times(ratio(c_prv, a_prv))} | |")
-    w("")
-    inside = mem["inside"]
-    ws_a = median([x["working_set"] for x in inside["a"]])
-    ws_b = median([x["working_set"] for x in inside["b"]])
-    pv_a = median([x["private"] for x in inside["a"]])
-    pv_b = median([x["private"] for x in inside["b"]])
-    private_note = (f"private bytes MiniKorvel {mib(pv_a)}, bare {mib(pv_b)}" if pv_a else
-                    "its private bytes read 0 (Wine does not keep that counter)")
-    w(f"Seen from inside Wine (GetProcessMemoryInfo): working set MiniKorvel {mib(ws_a)}, bare "
-      f"{mib(ws_b)} (Wine takes it from the same VmRSS); {private_note}.")
-    session = mem.get("wine_session")
-    if session:
+    def paint_section(p):
+        s = p["samples"]
+        w(f"bench/paint_bench.cpp creates the real TFormMain (skin, title row, search field, "
+          f"browser) in-process, shows it, lets it settle for a second, then times {p['repaints']:,} "
+          "calls of RedrawWindow(RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW) with the "
+          "performance counter: each call sends the frame's, the background's and the client's "
+          "paint messages before it returns. The same is done to the bare WebBrowser window. "
+          f"{p['rounds']} runs of each, alternating; the figure is the median of the runs' medians.")
         w("")
-        w(f"Not counted above: Wine's own processes of the prefix, which every Windows program "
-          f"in it shares as it would share the system's on Windows ({session['processes']} "
-          f"processes: {', '.join(session['names'])}): RSS {mib(session['rss'])}, PSS "
-          f"{mib(session['pss'])}, private {mib(session['private'])}. Chromium's figures include "
-          "everything it runs.")
-    loaded = [x.get("page_requested") for x in s["c"]]
-    w("")
-    w(f"Chromium: `chromium --app=<demo portal>/mini_web/frame.html? --user-data-dir=<new "
-      f"temporary folder> --no-sandbox --no-first-run --no-default-browser-check "
-      f"--window-size=702,456`; the page was requested in {sum(bool(x) for x in loaded)} of "
-      f"{len(loaded)} runs; software rendering (no GPU on Xvfb).")
-    w("")
+        w("| Window | Per repaint (median) | Mean | 10th–90th percentile | GDI objects before → after "
+          "| Windows + menus before → after |")
+        w("|---|---:|---:|---:|---:|---:|")
+        meds = {}
+        for window, label in (("main", "MiniKorvel main window"), ("bare", "bare WebBrowser window")):
+            runs = s[window]
+            if not runs:
+                w(f"| {label} | not measured | | | | |")
+                continue
+            meds[window] = median([r["median_us"] for r in runs])
+            mean = median([r["mean_us"] for r in runs])
+            p10 = median([r["p10_us"] for r in runs])
+            p90 = median([r["p90_us"] for r in runs])
+            gdi = sorted({(r["gdi_before"], r["gdi_after"]) for r in runs})
+            user = sorted({(r["user_before"], r["user_after"]) for r in runs})
+            w(f"| {label} | {fmt(meds[window], 0, ' µs')} | {fmt(mean, 0, ' µs')} | "
+              f"{fmt(p10, 0)}–{fmt(p90, 0, ' µs')} | "
+              f"{', '.join(f'{x} → {y}' for x, y in gdi)} | "
+              f"{', '.join(f'{x} → {y}' for x, y in user)} |")
+        w("")
+        w(f"Ratio MiniKorvel / bare per repaint: {times(ratio(meds.get('main'), meds.get('bare')))}. "
+          "The objects are counted by probing every handle value (tests/win/win_test_support.h: "
+          "Wine's GetGuiResources answers 0); equal counts before and after mean the repaints "
+          "leak nothing. Without RDW_ALLCHILDREN the child windows (browser, search field) are not "
+          "repainted, in both windows alike.")
+        w("")
 
     p = results["paint"]
     w("## Drawing")
     w("")
-    s = p["samples"]
-    w(f"bench/paint_bench.cpp creates the real TFormMain (skin, title row, search field, "
-      f"browser) in-process, shows it, lets it settle for a second, then times {p['repaints']:,} "
-      "calls of RedrawWindow(RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW) with the "
-      "performance counter: each call sends the frame's, the background's and the client's "
-      "paint messages before it returns. The same is done to the bare WebBrowser window. "
-      f"{p['rounds']} runs of each, alternating; the figure is the median of the runs' medians.")
-    w("")
-    w("| Window | Per repaint (median) | Mean | 10th–90th percentile | GDI objects before → after "
-      "| Windows + menus before → after |")
-    w("|---|---:|---:|---:|---:|---:|")
-    meds = {}
-    for window, label in (("main", "MiniKorvel main window"), ("bare", "bare WebBrowser window")):
-        runs = s[window]
-        if not runs:
-            w(f"| {label} | not measured | | | | |")
-            continue
-        meds[window] = median([r["median_us"] for r in runs])
-        mean = median([r["mean_us"] for r in runs])
-        p10 = median([r["p10_us"] for r in runs])
-        p90 = median([r["p90_us"] for r in runs])
-        gdi = sorted({(r["gdi_before"], r["gdi_after"]) for r in runs})
-        user = sorted({(r["user_before"], r["user_after"]) for r in runs})
-        w(f"| {label} | {fmt(meds[window], 0, ' µs')} | {fmt(mean, 0, ' µs')} | "
-          f"{fmt(p10, 0)}–{fmt(p90, 0, ' µs')} | "
-          f"{', '.join(f'{x} → {y}' for x, y in gdi)} | "
-          f"{', '.join(f'{x} → {y}' for x, y in user)} |")
-    w("")
-    w(f"Ratio MiniKorvel / bare per repaint: {times(ratio(meds.get('main'), meds.get('bare')))}. "
-      "The objects are counted by probing every handle value (tests/win/win_test_support.h: "
-      "Wine's GetGuiResources answers 0); equal counts before and after mean the repaints "
-      "leak nothing. Without RDW_ALLCHILDREN the child windows (browser, search field) are not "
-      "repainted, in both windows alike.")
-    w("")
+    section(results["paint"], paint_section)
 
     hb = results["host"]
     w("## Host micro-benchmarks")
@@ -744,19 +796,25 @@ def main():
     wine = Wine(args.win64, args.base)
     portal_log = Path(args.win64) / "demo-portal" / "requests.log"
     results = {"machine": machine_info(wine, args.win64)}
-    log("sizes")
-    results["sizes"] = sizes([("i686", Path(args.win32)), ("x86_64", Path(args.win64))])
-    log(f"second start, {counts['handoff']} runs of each")
-    results["handoff"] = handoff(wine, counts["handoff"])
-    log(f"start to visible window, {counts['start']} runs of each")
-    results["start"] = start_to_visible(wine, counts["start"])
-    log(f"memory, {counts['memory']} rounds")
-    results["memory"] = memory(wine, counts["memory"], f"{args.base}/mini_web/frame.html?",
-                               portal_log)
-    log(f"drawing, {counts['paint']} rounds of {counts['repaints']} repaints")
-    results["paint"] = paint(wine, counts["paint"], counts["repaints"])
-    log("host micro-benchmarks")
-    results["host"] = host(args.host, counts["host_reps"])
+
+    def attempt(name, title, measure, *measure_args):
+        log(title)
+        try:
+            results[name] = measure(*measure_args)
+        except Exception as failure:  # one measure that breaks leaves the others standing
+            log(f"{name} not measured: {failure!r}")
+            results[name] = {"error": f"{type(failure).__name__}: {failure}"}
+
+    attempt("sizes", "sizes", sizes, [("i686", Path(args.win32)), ("x86_64", Path(args.win64))])
+    attempt("handoff", f"second start, {counts['handoff']} runs of each", handoff, wine,
+            counts["handoff"])
+    attempt("start", f"start to visible window, {counts['start']} runs of each",
+            start_to_visible, wine, counts["start"])
+    attempt("memory", f"memory, {counts['memory']} rounds", memory, wine, counts["memory"],
+            f"{args.base}/mini_web/frame.html?", portal_log)
+    attempt("paint", f"drawing, {counts['paint']} rounds of {counts['repaints']} repaints",
+            paint, wine, counts["paint"], counts["repaints"])
+    attempt("host", "host micro-benchmarks", host, args.host, counts["host_reps"])
     results["machine"]["load_end"] = os.getloadavg()
 
     if args.raw:

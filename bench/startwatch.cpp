@@ -1,7 +1,8 @@
 // Starts a program from inside Wine and times it with the performance counter, as another
 // Windows program would see it:
 //   startwatch exit PROGRAM [ARGS...]
-//       from CreateProcess until the process has ended; prints {"ms":..,"exit":..}
+//       from CreateProcess until the process has ended; prints {"ms":..,"exit":..}. A process
+//       still running after 30 s is killed and reported as {"ms":-1,...,"timeout":true}.
 //   startwatch visible CLASS COLOURS PROGRAM [ARGS...]
 //       from CreateProcess until a top-level window of CLASS, owned by the started process, is
 //       visible and painted: two screen pixels of it (mid-width 12 pixels below its top edge,
@@ -122,12 +123,21 @@ int TimeToExit(int argc, wchar_t** argv) {
   PROCESS_INFORMATION process{};
   const double start = Now();
   if (!Start(argc, argv, 2, process)) return 1;
-  WaitForSingleObject(process.hProcess, INFINITE);
+  const bool ended = WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0;
   const double end = Now();
   DWORD exitCode = 0;
-  GetExitCodeProcess(process.hProcess, &exitCode);
+  if (ended) {
+    GetExitCodeProcess(process.hProcess, &exitCode);
+  } else {
+    TerminateProcess(process.hProcess, 1);
+    WaitForSingleObject(process.hProcess, 5000);
+  }
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
+  if (!ended) {
+    std::puts("{\"ms\":-1,\"exit\":-1,\"timeout\":true}");
+    return 1;
+  }
   std::printf("{\"ms\":%.3f,\"exit\":%lu}\n", end - start, static_cast<unsigned long>(exitCode));
   return 0;
 }
