@@ -224,6 +224,9 @@ def machine_info(wine, win_tree):
         "mingw": cached_compiler(win_tree),
         "host_compiler": run(["g++", "--version"]).stdout.splitlines()[0],
         "commit": run(["git", "-C", str(ROOT), "rev-parse", "--short", "HEAD"]).stdout.strip(),
+        # The tree is shared: what was built may hold changes not committed yet.
+        "uncommitted": bool(run(["git", "-C", str(ROOT), "status", "--porcelain", "--", "src",
+                                 "assets", "Res", "cmake", "CMakeLists.txt"]).stdout.strip()),
         "load_start": os.getloadavg(),
     }
 
@@ -501,7 +504,8 @@ def report(results, quick):
     w(f"| Wine | {m['wine']} (64-bit loader, private prefix, Xvfb 1280×800×24) |")
     w(f"| Chromium | {m['chromium'] or 'not installed'} |")
     w(f"| Compilers | {m['mingw']}; host {m['host_compiler']} |")
-    w(f"| Sources | commit {m['commit']} |")
+    w(f"| Sources | commit {m['commit']}"
+      f"{' with uncommitted changes in the working tree' if m.get('uncommitted') else ''} |")
     load_start, load_end = m["load_start"], m.get("load_end")
     w(f"| Load average (1/5/15 min) | {' / '.join(f'{v:.2f}' for v in load_start)} at the start, "
       f"{' / '.join(f'{v:.2f}' for v in load_end) if load_end else '?'} at the end |")
@@ -632,8 +636,8 @@ def report(results, quick):
         procs = median([x["processes"] for x in s["c"] if "processes" in x])
         w(f"Read {SETTLE_SECONDS:.0f} s after the window became visible, from Linux "
           "(`/proc/PID/status` VmRSS, `/proc/PID/smaps_rollup` Pss and Private_Clean + "
-          "Private_Dirty) of the program's Wine process; for Chromium, summed over every process it "
-          f"started. {mem['rounds']} rounds of the three, alternating.")
+          "Private_Dirty) of the program's Wine process; for Chromium, summed over every "
+          f"process it started. {mem['rounds']} rounds of the three, alternating.")
         w("")
         w("| Program | Resident (RSS) | Proportional (PSS) | Private | Processes |")
         w("|---|---:|---:|---:|---:|")
@@ -641,8 +645,8 @@ def report(results, quick):
         w(f"| bare WebBrowser window | {mib(b_rss)} | {mib(b_pss)} | {mib(b_prv)} | 1 |")
         w(f"| Chromium `--app` on the compact page | {mib(c_rss)} | {mib(c_pss)} | {mib(c_prv)} | "
           f"{fmt(procs, 0)} |")
-        w(f"| Ratio MiniKorvel / bare | {times(ratio(a_rss, b_rss))} | {times(ratio(a_pss, b_pss))} "
-          f"| {times(ratio(a_prv, b_prv))} | |")
+        w(f"| Ratio MiniKorvel / bare | {times(ratio(a_rss, b_rss))} | "
+          f"{times(ratio(a_pss, b_pss))} | {times(ratio(a_prv, b_prv))} | |")
         w(f"| Ratio Chromium / MiniKorvel | {times(ratio(c_rss, a_rss))} | "
           f"{times(ratio(c_pss, a_pss))} | {times(ratio(c_prv, a_prv))} | |")
         w("")
@@ -661,8 +665,8 @@ def report(results, quick):
             w(f"Not counted above: Wine's own processes of the prefix, which every Windows program "
               f"in it shares as it would share the system's on Windows ({session['processes']} "
               f"processes: {', '.join(session['names'])}): RSS {mib(session['rss'])}, PSS "
-              f"{mib(session['pss'])}, private {mib(session['private'])}. Chromium's figures include "
-              "everything it runs.")
+              f"{mib(session['pss'])}, private {mib(session['private'])}. Chromium's figures "
+              "include everything it runs.")
         loaded = [x.get("page_requested") for x in s["c"]]
         w("")
         w(f"Chromium: `chromium --app=<demo portal>/mini_web/frame.html? --user-data-dir=<new "
@@ -679,17 +683,20 @@ def report(results, quick):
     def paint_section(p):
         s = p["samples"]
         w(f"bench/paint_bench.cpp creates the real TFormMain (skin, title row, search field, "
-          f"browser) in-process, shows it, lets it settle for a second, then times {p['repaints']:,} "
-          "calls of RedrawWindow(RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW) with the "
-          "performance counter: each call sends the frame's, the background's and the client's "
-          "paint messages before it returns. The same is done to the bare WebBrowser window. "
-          f"{p['rounds']} runs of each, alternating; the figure is the median of the runs' medians.")
+          f"browser) in-process, shows it, lets it settle for a second, then times "
+          f"{p['repaints']:,} calls of RedrawWindow(RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | "
+          "RDW_UPDATENOW) with the performance counter: each call sends the frame's, the "
+          "background's and the client's paint messages before it returns. The same is done to "
+          "the bare WebBrowser window. "
+          f"{p['rounds']} runs of each, alternating; the figure is the median of the runs' "
+          "medians.")
         w("")
-        w("| Window | Per repaint (median) | Mean | 10th–90th percentile | GDI objects before → after "
-          "| Windows + menus before → after |")
+        w("| Window | Per repaint (median) | Mean | 10th–90th percentile | "
+          "GDI objects before → after | Windows + menus before → after |")
         w("|---|---:|---:|---:|---:|---:|")
         meds = {}
-        for window, label in (("main", "MiniKorvel main window"), ("bare", "bare WebBrowser window")):
+        for window, label in (("main", "MiniKorvel main window"),
+                              ("bare", "bare WebBrowser window")):
             runs = s[window]
             if not runs:
                 w(f"| {label} | not measured | | | | |")
@@ -705,7 +712,8 @@ def report(results, quick):
               f"{', '.join(f'{x} → {y}' for x, y in gdi)} | "
               f"{', '.join(f'{x} → {y}' for x, y in user)} |")
         w("")
-        w(f"Ratio MiniKorvel / bare per repaint: {times(ratio(meds.get('main'), meds.get('bare')))}. "
+        w("Ratio MiniKorvel / bare per repaint: "
+          f"{times(ratio(meds.get('main'), meds.get('bare')))}. "
           "The objects are counted by probing every handle value (tests/win/win_test_support.h: "
           "Wine's GetGuiResources answers 0); equal counts before and after mean the repaints "
           "leak nothing. Without RDW_ALLCHILDREN the child windows (browser, search field) are not "
@@ -744,11 +752,13 @@ def report(results, quick):
             scale = {"ns": 1e-3, "us": 1.0, "ms": 1e3}[row["unit"]]
             return row["cpu"] * scale
 
-        w(f"- Skin::Load (archive and options) is {times(ratio(cpu('BM_Skin_Load'), cpu('BM_Skin_ReadArchive')))} "
-          "ReadArchive alone; decoding every image besides is "
-          f"{times(ratio(cpu('BM_Skin_LoadAndDecodeImages'), cpu('BM_Skin_Load')))} Skin::Load.")
+        load_ratio = ratio(cpu("BM_Skin_Load"), cpu("BM_Skin_ReadArchive"))
+        keyword = cpu("BM_SearchKeyword_Utf16ToQuery")
+        decode_ratio = ratio(cpu("BM_Skin_LoadAndDecodeImages"), cpu("BM_Skin_Load"))
+        w(f"- Skin::Load (archive and options) is {times(load_ratio)} ReadArchive alone; "
+          f"decoding every image besides is {times(decode_ratio)} Skin::Load.")
         w(f"- The whole search-keyword step (UTF-16 → UTF-8 → form encoding → UTF-16) takes "
-          f"{fmt(cpu('BM_SearchKeyword_Utf16ToQuery') * 1000 if cpu('BM_SearchKeyword_Utf16ToQuery') else None, 0, ' ns')} "
+          f"{fmt(keyword * 1000 if keyword else None, 0, ' ns')} "
           "of CPU for the default keyword.")
         if hb.get("library_build") == "debug":
             w("- Debian's libbenchmark reports itself as a debug build; that touches the harness, "

@@ -41,8 +41,8 @@ mk_log "x86_64 release tree: $win64_tree"
 cmake -S "$MK_ROOT" -B "$win64_tree" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$MK_ROOT/cmake/toolchain-x86_64-w64-mingw32.cmake" \
   -DPORTAL_BASE_ADDRESS="$base" -DMK_BENCH=ON >/dev/null
-cmake --build "$win64_tree" --target MiniKorvel winprobe bare_browser noop handoff_floor startwatch \
-  paint_bench
+cmake --build "$win64_tree" --target MiniKorvel winprobe bare_browser noop handoff_floor \
+  startwatch paint_bench
 
 cleanup() {
   "$MK_ROOT/tools/demo_portal/control" stop "$win64_tree" || true
