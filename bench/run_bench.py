@@ -437,7 +437,9 @@ def paint(wine, rounds, repaints):
 
 def host(tree, reps):
     binary = Path(tree) / "bench" / "host_bench"
+    # Repetitions of the benchmarks interleaved in random order: a drift touches them all.
     result = run([str(binary), f"--benchmark_repetitions={reps}",
+                  "--benchmark_enable_random_interleaving=true",
                   "--benchmark_report_aggregates_only=true", "--benchmark_format=json"],
                  timeout=1800)
     if result.returncode != 0:
@@ -667,6 +669,12 @@ def report(results, quick):
               f"processes: {', '.join(session['names'])}): RSS {mib(session['rss'])}, PSS "
               f"{mib(session['pss'])}, private {mib(session['private'])}. Chromium's figures "
               "include everything it runs.")
+        w("")
+        w("RSS counts every page the process maps. PSS shares each page among the processes "
+          "mapping it, and private counts the pages no other process maps; for a Wine process "
+          "both therefore also depend on how many other Wine processes on the machine (other "
+          "prefixes included) map the same Wine libraries at that moment, and can move between "
+          "runs while RSS stays put.")
         loaded = [x.get("page_requested") for x in s["c"]]
         w("")
         w(f"Chromium: `chromium --app=<demo portal>/mini_web/frame.html? --user-data-dir=<new "
@@ -733,7 +741,7 @@ def report(results, quick):
     else:
         rows = hb["rows"]
         w(f"Google Benchmark (bench/host_bench.cpp), host g++ -O2, no sanitizers, median of "
-          f"{hb['reps']} repetitions. The skin is assets/skin/MiniKorvel.askin read from memory.")
+          f"{hb['reps']} repetitions interleaved in random order. The skin is assets/skin/MiniKorvel.askin read from memory.")
         w("")
         w("| Benchmark | Time (median) | CPU (median) | Throughput |")
         w("|---|---:|---:|---:|")
@@ -778,8 +786,10 @@ def report(results, quick):
       "here than it would be against a program whose browser engine does its work.")
     w("- Warm starts only: the files are in the page cache and the Wine session is already up "
       "(a holder process keeps it); a first start after boot was not measured.")
-    w("- The machine is shared (see the load average above): medians and alternation damp "
-      "that, but absolute times may be higher than on an idle machine.")
+    w("- The machine is a shared virtual machine (see the load average above), whose speed "
+      "also moves with what its host runs, which no load average shows: alternation and "
+      "medians cancel a drift within one run, nothing cancels it between runs. Compare ratios "
+      "within one run rather than absolute times across runs.")
     w("")
     return "\n".join(out)
 
