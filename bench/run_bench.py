@@ -233,9 +233,9 @@ def machine_info(wine, win_tree):
 
 def sizes(trees):
     """Size and imported DLLs of each program of each tree."""
-    spec = importlib.util.spec_from_file_location("check_pe", ROOT / "tests/static/check_pe.py")
-    check_pe = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(check_pe)
+    module_spec = importlib.util.spec_from_file_location("check_pe", ROOT / "tests/static/check_pe.py")
+    check_pe = importlib.util.module_from_spec(module_spec)
+    module_spec.loader.exec_module(check_pe)
     rows = []
     for arch, tree in trees:
         objdump = f"{arch}-w64-mingw32-objdump"
