@@ -768,6 +768,10 @@ def report(results, quick):
         w(f"- The whole search-keyword step (UTF-16 → UTF-8 → form encoding → UTF-16) takes "
           f"{fmt(keyword * 1000 if keyword else None, 0, ' ns')} "
           "of CPU for the default keyword.")
+        w("- ReadArchive and Skin::Load allocate every member's buffer afresh on each call "
+          "(the images unpack to hundreds of KiB), so their times include the allocator's and "
+          "the kernel's work for fresh pages, which on a virtual machine moves between runs much "
+          "more than the encoding's times do.")
         if hb.get("library_build") == "debug":
             w("- Debian's libbenchmark reports itself as a debug build; that touches the harness, "
               "not the timed code, which is built with -O2.")
