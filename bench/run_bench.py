@@ -14,7 +14,6 @@ fails on a figure. A measure that cannot be taken is reported as not measured, w
 
 import argparse
 import datetime
-import importlib.util
 import json
 import os
 import platform
@@ -233,9 +232,8 @@ def machine_info(wine, win_tree):
 
 def sizes(trees):
     """Size and imported DLLs of each program of each tree."""
-    module_spec = importlib.util.spec_from_file_location("check_pe", ROOT / "tests/static/check_pe.py")
-    check_pe = importlib.util.module_from_spec(module_spec)
-    module_spec.loader.exec_module(check_pe)
+    sys.path.insert(0, str(ROOT / "tests" / "static"))
+    import check_pe  # the list of DLLs every supported Windows ships, shared with the tests
     rows = []
     for arch, tree in trees:
         objdump = f"{arch}-w64-mingw32-objdump"
