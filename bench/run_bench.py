@@ -843,6 +843,7 @@ def main():
         Path(args.raw).parent.mkdir(parents=True, exist_ok=True)
         Path(args.raw).write_text(json.dumps({"results": results, "quick": args.quick},
                                              indent=1, default=list))
+    Path(args.out).parent.mkdir(parents=True, exist_ok=True)
     Path(args.out).write_text(report(results, args.quick) + "\n")
     log(f"written: {args.out}")
     return 0

@@ -4,7 +4,8 @@
 # runs, ratios of medians). It measures and reports; it never passes or fails on a figure.
 #
 #   bash scripts/bench.sh            the full run (about a quarter of an hour on 2 cores)
-#   bash scripts/bench.sh --quick    a few runs of each, to check the command itself
+#   bash scripts/bench.sh --quick    a few runs of each, to check the command itself; its report
+#                                    goes to build/bench-results/quick.md, not to docs/
 #
 # Its trees, never the test command's: build/bench-host (host, -O2, no sanitizers),
 # build/bench-win32 (the 32-bit release program, for its size) and build/bench-win64 (the same
@@ -15,7 +16,13 @@ source "$(dirname "$0")/lib.sh"
 cd "$MK_ROOT"
 
 quick=()
-[ "${1:-}" = --quick ] && quick=(--quick)
+out="$MK_ROOT/docs/benchmarks.md"
+raw="$MK_ROOT/build/bench-results/raw.json"
+if [ "${1:-}" = --quick ]; then
+  quick=(--quick)
+  out="$MK_ROOT/build/bench-results/quick.md"
+  raw="$MK_ROOT/build/bench-results/quick.json"
+fi
 port=${MK_BENCH_PORT:-18633}
 base="http://127.0.0.1:${port}"
 host_tree="$MK_ROOT/build/bench-host"
@@ -57,5 +64,4 @@ env -u DISPLAY "$MK_ROOT/tools/wine/prepare-prefix" "$win64_tree"
 
 mk_log "Measuring (load average now: $(cut -d' ' -f1-3 /proc/loadavg))"
 python3 "$MK_ROOT/bench/run_bench.py" --win64 "$win64_tree" --win32 "$win32_tree" \
-  --host "$host_tree" --base "$base" --out "$MK_ROOT/docs/benchmarks.md" \
-  --raw "$MK_ROOT/build/bench-results/raw.json" "${quick[@]}"
+  --host "$host_tree" --base "$base" --out "$out" --raw "$raw" "${quick[@]}"
