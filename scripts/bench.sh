@@ -3,7 +3,7 @@
 # writes docs/benchmarks.md with the machine, the date and the figures (medians of alternating
 # runs, ratios of medians). It measures and reports; it never passes or fails on a figure.
 #
-#   bash scripts/bench.sh            the full run (about a quarter of an hour on 2 cores)
+#   bash scripts/bench.sh            the full run (about ten minutes of measures on 2 cores)
 #   bash scripts/bench.sh --quick    a few runs of each, to check the command itself; its report
 #                                    goes to build/bench-results/quick.md, not to docs/
 #
