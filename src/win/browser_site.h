@@ -14,6 +14,8 @@
 
 #include <string>
 
+#include "inplace_frame.h"
+
 namespace win {
 
 // What the site needs from the WebBrowser that owns it.
@@ -110,7 +112,7 @@ class BrowserSite final : public IOleClientSite,
 
  private:
   // The in-place frame the control asks for: the top-level window around the site's window.
-  class Frame final : public IOleInPlaceFrame {
+  class Frame final : public ToolFreeInPlaceFrame {
    public:
     explicit Frame(BrowserSite& site) : site_(site) {}
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
@@ -118,16 +120,6 @@ class BrowserSite final : public IOleClientSite,
     STDMETHODIMP_(ULONG) Release() override { return site_.Release(); }
     STDMETHODIMP GetWindow(HWND* window) override;
     STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-    STDMETHODIMP GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
-    STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
-    STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
-    STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) override { return S_OK; }
-    STDMETHODIMP InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
-    STDMETHODIMP SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
-    STDMETHODIMP RemoveMenus(HMENU) override { return E_NOTIMPL; }
-    STDMETHODIMP SetStatusText(LPCOLESTR) override { return S_OK; }
-    STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
-    STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
 
    private:
     BrowserSite& site_;

@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "inplace_frame.h"
+
 namespace win {
 namespace {
 
@@ -57,7 +59,7 @@ VARIANT Integer(int value) {
 // The control's site: client site and windowless in-place site, and the in-place frame.
 class FlashPlayer::Site final : public IOleClientSite,
                                 public IOleInPlaceSiteWindowless,
-                                public IOleInPlaceFrame {
+                                public ToolFreeInPlaceFrame {
  public:
   explicit Site(FlashPlayer& owner) : owner_(&owner) {}
   void Detach() { owner_ = nullptr; }
@@ -181,18 +183,6 @@ class FlashPlayer::Site final : public IOleClientSite,
     *result = DefWindowProcW(owner_->window_, message, wParam, lParam);
     return S_OK;
   }
-
-  // IOleInPlaceUIWindow, IOleInPlaceFrame: no tools, menus or status of ours.
-  STDMETHODIMP GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
-  STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
-  STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
-  STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) override { return S_OK; }
-  STDMETHODIMP InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
-  STDMETHODIMP SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
-  STDMETHODIMP RemoveMenus(HMENU) override { return E_NOTIMPL; }
-  STDMETHODIMP SetStatusText(LPCOLESTR) override { return S_OK; }
-  STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
-  STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
 
  private:
   ~Site() = default;
